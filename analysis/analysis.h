@@ -1,0 +1,38 @@
+// The routines of the rolling analysis, over the analysis record.
+#pragma once
+
+#include "analysis/record.h"
+
+namespace orowan {
+
+// Property lookups at position X (mm).
+void lookupFriction(const Real& X, Real& U);
+void lookupYieldStress(const Real& X, Real& RK);
+
+// Slope functions and one four-stage integration step of the slab equation.
+void slopeSlip(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
+               const Real& RK, const Real& W, const Real& ROLL_DIAMETER);
+void slopeStick(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
+                const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER);
+void stepSlip(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, const Real& H,
+              const Real& U, const Real& RK, const Real& W, const Real& ROLL_DIAMETER);
+void stepStick(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, const Real& H,
+               const Real& U, const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER);
+
+// Stress tables: heading of the first result, per-side title, header, row.
+void writeFirstResultHeading();
+void writeStressTitle(Side side);
+void writeColumnHeader();
+void writeStressRow();
+
+// One march across the roll gap from the plane of `side`.
+void marchRollGap(Side side);
+
+// Neutral point, rolling force and torque; ends with writeSummary().
+void neutralPointAndLoad();
+void writeSummary();
+
+// The calculation dialogue: pass after pass until the user stops.
+[[noreturn]] void runDialogue();
+
+}  // namespace orowan

@@ -1,0 +1,7 @@
+#include "analysis/record.h"
+
+namespace orowan {
+
+AnalysisRecord rec;
+
+}  // namespace orowan

@@ -1,0 +1,38 @@
+// The thin operating-system layer: every system call of the program goes
+// through here, so tests can put memory in place of the descriptors.
+#pragma once
+
+#include <cstddef>
+
+namespace console::platform {
+
+// Reads at most `max` bytes of standard input. Returns the count, 0 at the
+// end of input, -1 when the read fails (an interrupted read is retried).
+long readInput(char* buf, std::size_t max);
+
+enum class WriteStatus { done, refused, failed };
+
+// Writes all `n` bytes to `fd`, resuming after short writes. `refused` when
+// the system reports a full device or denied access; `failed` for any other
+// error, which the console ignores.
+WriteStatus writeBytes(int fd, const char* bytes, std::size_t n);
+
+bool isTerminal(int fd);
+
+// Ends the process at once with `status`; writes nothing.
+[[noreturn]] void exitProcess(int status);
+
+// Installs `onFault` for floating-point faults; it receives the kind of
+// fault as the signal's si_code (FPE_FLTDIV and so on) and must not return.
+void installFaultHandler(void (*onFault)(int code));
+
+// Replacements for tests. A null member keeps the system call. The exit
+// hook is expected to throw; if it returns the process ends anyway.
+struct Hooks {
+  long (*read)(char* buf, std::size_t max) = nullptr;
+  long (*write)(int fd, const char* bytes, std::size_t n) = nullptr;
+  void (*exit)(int status) = nullptr;
+};
+void setHooks(const Hooks& hooks);
+
+}  // namespace console::platform

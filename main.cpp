@@ -1,0 +1,15 @@
+// Console calculator for the flat rolling of strip by Orowan's theory.
+#include "analysis/analysis.h"
+#include "console/failures.h"
+#include "console/platform.h"
+#include "console/reader.h"
+#include "console/writer.h"
+
+int main() {
+  using namespace console;
+  setUpFloatingPoint();
+  const bool inputIsTerminal = platform::isTerminal(0);
+  openConsoleChannel(inputIsTerminal && platform::isTerminal(1));
+  openConsoleInput(inputIsTerminal);
+  orowan::runDialogue();
+}
