@@ -1,0 +1,138 @@
+// The calculation dialogue: prompts, input echo, derived geometry, the two
+// marches, neutral point and load, and the repeat prompt.
+#include <initializer_list>
+
+#include "analysis/analysis.h"
+#include "console/failures.h"
+#include "console/reader.h"
+#include "console/writer.h"
+
+namespace orowan {
+namespace {
+
+using console::FormatList;
+
+// The prompts' Japanese texts are CP932 bytes.
+const FormatList kRadiusPrompt{
+    "(/,/,/,' *** \x83I\x83\x8d\x83\x8f\x83\x93\x97\x9d\x98_\x82\xc9\x82\xe6\x82\xe9\x88\xb3\x89\x84\x89\xf0\x90\xcd ***',/,/,'   ... \x83\x8d\x81[\x83\x8b\x94\xbc\x8c" "a R(mm)\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.')"};
+const FormatList kThicknessPrompt{
+    "(/,/,'   ... \x88\xb3\x89\x84\x91O\x94\xc2\x8c\xfah1 & \x88\xb3\x89\x84\x8c\xe3\x94\xc2\x8c\xfah2\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.')"};
+const FormatList kYieldPrompt{
+    "(/,/,'   ... \x95\xbd\x8b\xcf\x8d~\x95\x9a\x89\x9e\x97\xcd\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.')"};
+const FormatList kTensionPrompt{
+    "(/,/,'   ... \x8c\xe3\x95\xfb\x82\xa8\x82\xe6\x82\xd1\x91O\x95\xfb\x92\xa3\x97\xcd\x82\xf0kgfmm^-2\x82\xc5\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.')"};
+const FormatList kFrictionPrompt{
+    "(/,/,'   ... \x96\x80\x8e" "C\x8cW\x90\x94\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.')"};
+const FormatList kInputEcho{
+    "(/,/,' *** Input data ***',/,/,'       Roll radius R=',F10.4,'(mm)',/,"
+    "'       Thickness of strip H1,H2=',2F10.4,'(mm)',/,"
+    "'       Front and back tensions SGF,SGB=',2F10.4,'(kgf/mm2)')"};
+const FormatList kRepeatPrompt{
+    "(/,/,/,'   ... \x8d\xc4\x93x\x8cv\x8eZ\x82\xb5\x82\xbd\x82\xa2\x8f\xea\x8d\x87\x82\xc9\x82\xcd" "1\x82\xf0\x93\xfc\x82\xea\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2')"};
+
+// Writes a statement that has no items.
+void say(const FormatList& list) {
+  console::beginWrite(list);
+  console::endWrite();
+}
+
+// One read statement of one or two REAL values.
+void readReals(Real& first) {
+  console::beginRead();
+  console::getRealItem(first.v);
+  console::endRead();
+}
+void readReals(Real& first, Real& second) {
+  console::beginRead();
+  console::getRealItem(first.v);
+  console::getRealItem(second.v);
+  console::endRead();
+}
+
+// Count 2, the points at -1000 and 10000 mm, the second value equal to the
+// first.
+void spanTable(PropertyTable& table) {
+  table.count = 2;
+  table.positions[0] = -1000.0;
+  table.positions[1] = 10000.0;
+  table.values[1] = table.values[0];
+}
+
+// The yield stress of the analysis is 1.15 times the typed mean yield
+// stress. The typed value has a field of its own, so a null answer in a
+// later pass keeps the typed value instead of compounding the factor.
+void fillYieldTable() {
+  PropertyTable& table = rec.yieldTable;
+  table.values[0] = rec.MEAN_YIELD_STRESS;
+  spanTable(table);
+  table.values[0] = table.values[0] * single(1.15);
+  table.values[1] = table.values[1] * single(1.15);
+}
+
+void askInputs() {
+  say(kRadiusPrompt);
+  readReals(rec.R);
+  say(kThicknessPrompt);
+  readReals(rec.H1, rec.H2);
+  say(kYieldPrompt);
+  readReals(rec.MEAN_YIELD_STRESS);
+  fillYieldTable();
+  say(kTensionPrompt);
+  readReals(rec.SGB, rec.SGF);
+  say(kFrictionPrompt);
+  readReals(rec.frictionTable.values[0]);
+  spanTable(rec.frictionTable);
+}
+
+// The front tension is echoed before the back tension.
+void echoInputs() {
+  console::beginWrite(kInputEcho);
+  for (const Real* item : {&rec.R, &rec.H1, &rec.H2, &rec.SGF, &rec.SGB})
+    console::putRealItem(item->v);
+  console::endWrite();
+}
+
+// Geometry of the arc of contact. The contact angle's denominator uses
+// H1 - H2 unrounded, and the angle step divides the unrounded arctangent.
+void deriveGeometry() {
+  rec.ROLL_DIAMETER = rec.R * 2.0;
+  rec.F_EXIT_PLANE = -(rec.H2 * rec.SGF);
+  rec.F_ENTRY_PLANE = -(rec.H1 * rec.SGB);
+  rec.DH = rec.H1 - rec.H2;
+  const double dh = rec.DH;
+  rec.XL = console::mathSqrt(rec.R * dh - 0.25 * (dh * dh));
+  const double angle = console::mathAtan(rec.XL / (rec.R - 0.5 * (rec.H1 - rec.H2)));
+  rec.CONTACT_ANGLE = angle;
+  rec.ANGLE_STEP = angle / 400.0;
+}
+
+void askRepeat() {
+  say(kRepeatPrompt);
+  console::beginRead();
+  console::getIntegerItem(rec.REPEAT_ANSWER);
+  console::endRead();
+}
+
+void runPass() {
+  rec.PI = single(3.1415927);
+  rec.ROW_INTERVAL = 10;
+  askInputs();
+  echoInputs();
+  deriveGeometry();
+  writeFirstResultHeading();
+  marchRollGap(Side::exit);
+  marchRollGap(Side::entry);
+  neutralPointAndLoad();
+  askRepeat();
+}
+
+}  // namespace
+
+void runDialogue() {
+  for (;;) {
+    runPass();
+    if (rec.REPEAT_ANSWER != 1) console::stopProgram();
+  }
+}
+
+}  // namespace orowan
