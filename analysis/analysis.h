@@ -19,6 +19,16 @@ void stepSlip(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, co
 void stepStick(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, const Real& H,
                const Real& U, const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER);
 
+// The signature that slopeSlip and slopeStick share: stage force and angle,
+// then the values held fixed through a step.
+using SlopeFunction = void (*)(const Real& F, Real& slope, const Real& PHI, const Real& H,
+                               const Real& U, const Real& RK, const Real& factor,
+                               const Real& ROLL_DIAMETER);
+// The four-stage step behind stepSlip and stepStick, for any slope function.
+void fourStageStep(SlopeFunction slope, const Real& F, Real& F_NEXT, const Real& PHI,
+                   const Real& DPHI, const Real& H, const Real& U, const Real& RK,
+                   const Real& factor, const Real& ROLL_DIAMETER);
+
 // Stress tables: heading of the first result, per-side title, header, row.
 void writeFirstResultHeading();
 void writeStressTitle(Side side);

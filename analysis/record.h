@@ -28,6 +28,13 @@ struct StepArray {
   const Real& operator()(int i) const { return v[i - 1]; }
 };
 
+// One side's slip (1) or stick (2) per step, indexed like StepArray.
+struct IntegerStepArray {
+  Integer v[kHistoryCapacity] = {};
+  Integer& operator()(int i) { return v[i - 1]; }
+  const Integer& operator()(int i) const { return v[i - 1]; }
+};
+
 enum class Side { exit, entry };
 
 struct AnalysisRecord {
@@ -63,6 +70,9 @@ struct AnalysisRecord {
 
   // Summary values.
   Real REDUCTION_RATIO, OM, XN, ON, NEUTRAL_F, NEUTRAL_P;
+
+  // SL/ST of every step of each march, beside the step history.
+  IntegerStepArray EXIT_SL_ST, ENTRY_SL_ST;
 };
 
 extern AnalysisRecord rec;
