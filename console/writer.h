@@ -17,6 +17,9 @@ struct FormatItem {
 };
 
 constexpr int kMaxFormatItems = 96;
+// The widest Fw.d or Iw field a list may hold; formatFixed and
+// formatInteger take widths from 1 to this.
+constexpr int kMaxFieldWidth = 255;
 
 // A format list parsed once from its text (the bytes from "(" to the
 // matching ")"). The program's lists are built at start-up.
@@ -37,6 +40,8 @@ class FormatList {
   int dataFields_ = 0;
   int resumeAt_ = 0;
   bool valid_ = false;
+
+  friend struct FormatListParser;  // fills the items once, at construction
 };
 
 void beginWrite(const FormatList& list);
