@@ -570,21 +570,19 @@ void placeField(const FormatItem& field, const Item& item) {
 // record ends, and the list starts over while items remain.
 void renderStatement(const FormatList& list, const Item* items, int count) {
   int next = 0;
-  for (int at = 0;; ++at) {
+  int at = 0;  // 0 to list.size(): the closing parenthesis is list.size()
+  for (;;) {
     if (at == list.size()) {
       endRecord();
       if (next == count) return;
-      at = list.resumeAt() - 1;
-      continue;
-    }
-    const FormatItem& item = list[at];
-    if (!isDataField(item)) {
-      performItem(list, item);
+      at = list.resumeAt();  // the caller made sure the list has a data field
+    } else if (!isDataField(list[at])) {
+      performItem(list, list[at++]);
     } else if (next == count) {
       endRecord();
       return;
     } else {
-      placeField(item, items[next++]);
+      placeField(list[at++], items[next++]);
     }
   }
 }
