@@ -50,7 +50,7 @@ struct ReportText {
 
 // Process end: a still open console line gets its CR LF, then exit.
 [[noreturn]] void endProcess(int status) {
-  if (lineIsOpen()) platform::writeBytes(1, "\r\n", 2);
+  closeOpenLine();
   platform::exitProcess(status);
 }
 
@@ -123,7 +123,7 @@ void reportWriteError(int number) {
 }
 
 void stopProgram() {
-  if (lineIsOpen()) platform::writeBytes(1, "\r\n", 2);
+  closeOpenLine();
   static const char kStop[] = "Stop - Program terminated.\r\n";
   platform::writeBytes(1, kStop, sizeof kStop - 1);
   endProcess(0);
