@@ -87,6 +87,11 @@ Result run(std::string_view input, const Options& options) {
     if (options.stdoutPath) dup2(open(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     else dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
+    // The parent's ends stay with the parent: an input pipe must reach its
+    // end of file, and a closed output pipe must have no reader left.
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (inPipe[1] >= 0) close(inPipe[1]);
     execProgram();
   }
   close(inFd);
