@@ -1,7 +1,6 @@
 // One integration step of the slab equation, dF/dPHI, in the slipping and
 // in the sticking state, by the system's own four-stage scheme.
 #include "analysis/analysis.h"
-#include "console/failures.h"
 
 namespace orowan {
 
@@ -9,12 +8,12 @@ namespace orowan {
 // The denominator is 1 at PHI <= 0, where 1/PHI must not be formed.
 void slopeSlip(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
                const Real& RK, const Real& W, const Real& ROLL_DIAMETER) {
-  const Real S = console::mathSin(PHI) + U * console::mathCos(PHI);
+  const Real S = sineOf(PHI) + U * cosineOf(PHI);
   const Real T = ROLL_DIAMETER * F * S / H;
   slope = ROLL_DIAMETER * W * RK * S + T;
   Real D = 1.0;
   if (PHI > 0.0) {
-    const Real t = console::mathSin(PHI) / console::mathCos(PHI);
+    const Real t = sineOf(PHI) / cosineOf(PHI);
     D = 1.0 + U * (1.0 / PHI - 1.0 / t);
   }
   slope = slope / D;
@@ -23,7 +22,7 @@ void slopeSlip(const Real& F, Real& slope, const Real& PHI, const Real& H, const
 // dF/dPHI where the strip sticks; friction enters only through STICK_TERM.
 void slopeStick(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& /*U*/,
                 const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER) {
-  const Real s = console::mathSin(PHI);
+  const Real s = sineOf(PHI);
   const Real T = ROLL_DIAMETER * F * s / H;
   slope = ROLL_DIAMETER * STICK_TERM * RK + T;
 }

@@ -37,8 +37,8 @@ void setUpMarch(Side side) {
 // X, H and the properties at the section PHI; the exit side looks up the
 // friction first, the entry side the yield stress.
 void workOutSection(Side side) {
-  rec.X = rec.R * console::mathSin(rec.PHI);
-  rec.H = (1.0 - console::mathCos(rec.PHI)) * rec.R * 2.0 + rec.H2;
+  rec.X = rec.R * sineOf(rec.PHI);
+  rec.H = (1.0 - cosineOf(rec.PHI)) * rec.R * 2.0 + rec.H2;
   if (side == Side::exit) {
     lookupFriction(rec.X, rec.U);
     lookupYieldStress(rec.X, rec.RK);
@@ -60,7 +60,7 @@ double workOutA(const Real& c) {
 }
 
 // sin PHI / cos PHI, rounded to single precision as the formulas use it.
-Real tangentOfPhi() { return console::mathSin(rec.PHI) / console::mathCos(rec.PHI); }
+Real tangentOfPhi() { return sineOf(rec.PHI) / cosineOf(rec.PHI); }
 
 // The slipping section; both sides use the looked-up (positive) U here.
 void workOutSlip(const Real& c) {
@@ -88,8 +88,8 @@ void workOutStick(Side side) {
     const double correction = 0.5 * (1.0 / rec.PHI - 1.0 / tangentOfPhi());
     rec.PRESSURE_FACTOR = fromExit ? rec.W - correction : rec.W + correction;
   }
-  const double lean = console::mathSin(rec.PHI) * rec.PRESSURE_FACTOR;
-  const double half = 0.5 * console::mathCos(rec.PHI);
+  const double lean = sineOf(rec.PHI) * rec.PRESSURE_FACTOR;
+  const double half = 0.5 * cosineOf(rec.PHI);
   rec.STICK_TERM = fromExit ? lean + half : lean - half;
   rec.P = rec.F / rec.H + rec.RK * rec.PRESSURE_FACTOR;
   rec.SGX = rec.F / rec.H;
@@ -166,7 +166,7 @@ void marchRollGap(Side side) {
     if (!advanceAngle(side) || i >= kHistoryCapacity) break;
     ++rec.ROW_COUNTER;
   }
-  if (side == Side::exit) rec.EXIT_X_BEYOND = rec.R * console::mathSin(rec.PHI);
+  if (side == Side::exit) rec.EXIT_X_BEYOND = rec.R * sineOf(rec.PHI);
   historyOf(side).steps = i;
 }
 
