@@ -1,0 +1,127 @@
+// Benchmarks of the calculator: a whole example pass against its math
+// floor, one march side, one integrator step of each kind, a table row and
+// reading the values of a pass. Output goes to a sink that discards it.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "analysis/analysis.h"
+#include "console/reader.h"
+#include "console/writer.h"
+#include "math_floor.h"
+#include "pass_harness.h"
+
+namespace {
+
+using orowan::rec;
+
+// Runs the example pass once, so that the record holds its results.
+void runExamplePass() {
+  bench::useMemoryConsole(bench::kExampleInput, sizeof bench::kExampleInput - 1);
+  bench::runProgram();
+}
+
+// One whole pass: prompts, reads, echo, both marches with their tables,
+// neutral point, summary, repeat prompt and the stop. Counters: records
+// (write calls) and bytes per pass.
+void BM_WholePass(benchmark::State& state) {
+  bench::useMemoryConsole(bench::kExampleInput, sizeof bench::kExampleInput - 1);
+  bench::enableTraps();
+  for (auto _ : state) {
+    bench::rewindConsole();
+    benchmark::DoNotOptimize(bench::runProgram());
+  }
+  bench::disableTraps();
+  state.counters["writes"] = static_cast<double>(bench::writeCalls());
+  state.counters["bytes"] = static_cast<double>(bench::writtenBytes());
+}
+BENCHMARK(BM_WholePass);
+
+// The math-library calls of that pass, and nothing else.
+void BM_MathFloor(benchmark::State& state) {
+  static bench::MathTape tape;
+  runExamplePass();
+  bench::recordMathTape(tape);
+  for (auto _ : state) benchmark::DoNotOptimize(bench::runMathTape(tape));
+  state.counters["sin"] = tape.sines.count;
+  state.counters["cos"] = tape.cosines.count;
+  state.counters["atan"] = tape.arctangents.count;
+  state.counters["sqrt"] = tape.roots.count;
+}
+BENCHMARK(BM_MathFloor);
+
+// The exit-side march alone, with its stress table.
+void BM_ExitSideMarch(benchmark::State& state) {
+  runExamplePass();
+  bench::enableTraps();
+  for (auto _ : state) {
+    orowan::marchRollGap(orowan::Side::exit);
+    benchmark::DoNotOptimize(rec.F);
+  }
+  bench::disableTraps();
+  state.counters["steps"] = rec.EXIT_STEPS;
+}
+BENCHMARK(BM_ExitSideMarch);
+
+// One integrator step of the given kind at the states of the example's
+// exit-side march, taken in turn.
+template <bool slip>
+void BM_Step(benchmark::State& state) {
+  runExamplePass();
+  const orowan::Real W = slip ? 1.0 - rec.A * rec.A * (1.0 - rec.PI * 0.25) : rec.PI * 0.25;
+  const orowan::Real U = rec.frictionTable.values[0];
+  const orowan::Real RK = rec.yieldTable.values[0];
+  const orowan::Real H = rec.H2;
+  const int steps = rec.EXIT_STEPS;
+  orowan::Real next;
+  int i = 1;
+  bench::enableTraps();
+  for (auto _ : state) {
+    if (slip) {
+      orowan::stepSlip(rec.EXIT_F(i), next, rec.EXIT_PHI(i), rec.ANGLE_STEP, H, U, RK, W,
+                       rec.ROLL_DIAMETER);
+    } else {
+      orowan::stepStick(rec.EXIT_F(i), next, rec.EXIT_PHI(i), rec.ANGLE_STEP, H, U, RK, W,
+                        rec.ROLL_DIAMETER);
+    }
+    benchmark::DoNotOptimize(next);
+    i = i == steps ? 1 : i + 1;
+  }
+  bench::disableTraps();
+}
+BENCHMARK(BM_Step<true>)->Name("BM_StepSlip");
+BENCHMARK(BM_Step<false>)->Name("BM_StepStick");
+
+// One stress-table row, from the state the example pass left.
+void BM_StressRow(benchmark::State& state) {
+  runExamplePass();
+  for (auto _ : state) orowan::writeStressRow();
+}
+BENCHMARK(BM_StressRow);
+
+// The read statements of one pass (five prompts and the repeat answer)
+// from memory.
+void BM_ReadPassValues(benchmark::State& state) {
+  bench::useMemoryConsole(bench::kExampleInput, sizeof bench::kExampleInput - 1);
+  float v[7];
+  std::int32_t answer = -1;
+  for (auto _ : state) {
+    bench::rewindConsole();
+    for (int prompt = 0; prompt < 5; ++prompt) {
+      console::beginRead();
+      console::getRealItem(v[prompt]);
+      if (prompt == 1 || prompt == 3) console::getRealItem(v[prompt == 1 ? 5 : 6]);
+      console::endRead();
+    }
+    console::beginRead();
+    console::getIntegerItem(answer);
+    console::endRead();
+    benchmark::DoNotOptimize(v);
+    benchmark::DoNotOptimize(answer);
+  }
+}
+BENCHMARK(BM_ReadPassValues);
+
+}  // namespace
+
+BENCHMARK_MAIN();
