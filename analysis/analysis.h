@@ -9,11 +9,6 @@ namespace orowan {
 void lookupFriction(const Real& X, Real& U);
 void lookupYieldStress(const Real& X, Real& RK);
 
-// sin and cos of a stored angle (console::mathSin, console::mathCos); each
-// answers a repeat of its last angle from memory.
-double sineOf(const Real& angle);
-double cosineOf(const Real& angle);
-
 // Slope functions and one four-stage integration step of the slab equation.
 void slopeSlip(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
                const Real& RK, const Real& W, const Real& ROLL_DIAMETER);

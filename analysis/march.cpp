@@ -2,6 +2,7 @@
 // step slip or stick, pressure and stresses at the section, one integrator
 // step to the next section, the step history and every tenth row.
 #include "analysis/analysis.h"
+#include "analysis/angle_terms.h"
 #include "console/failures.h"
 
 namespace orowan {
@@ -59,9 +60,6 @@ double workOutA(const Real& c) {
   return A;
 }
 
-// sin PHI / cos PHI, rounded to single precision as the formulas use it.
-Real tangentOfPhi() { return sineOf(rec.PHI) / cosineOf(rec.PHI); }
-
 // The slipping section; both sides use the looked-up (positive) U here.
 void workOutSlip(const Real& c) {
   rec.SL_ST = 1;
@@ -69,7 +67,7 @@ void workOutSlip(const Real& c) {
   if (rec.PHI <= 0.0) {
     rec.PRESSURE_FACTOR = 1.0;
   } else {
-    rec.PRESSURE_FACTOR = 1.0 + rec.U * (1.0 / rec.PHI - 1.0 / tangentOfPhi());
+    rec.PRESSURE_FACTOR = 1.0 + rec.U * tangentTerm(rec.PHI);
   }
   rec.P = (rec.RK * rec.W + rec.F / rec.H) / rec.PRESSURE_FACTOR;
   rec.SGX = rec.F / rec.H;
@@ -85,7 +83,7 @@ void workOutStick(Side side) {
   if (rec.PHI <= 0.0) {
     rec.PRESSURE_FACTOR = rec.W;
   } else {
-    const double correction = 0.5 * (1.0 / rec.PHI - 1.0 / tangentOfPhi());
+    const double correction = 0.5 * tangentTerm(rec.PHI);
     rec.PRESSURE_FACTOR = fromExit ? rec.W - correction : rec.W + correction;
   }
   const double lean = sineOf(rec.PHI) * rec.PRESSURE_FACTOR;
