@@ -199,12 +199,52 @@ int composeWord(const FloatParts& v, int w, char* text) {
   return w;
 }
 
+constexpr std::uint64_t kPowersOfTen[kSignificant + 1] = {1,      10,      100,      1000,
+                                                           10000,  100000,  1000000,  10000000};
+
+// The usual case in one integer step: |x| = m / 2^k with 1 <= k <= 100 and
+// fewer than 8 - d integer digits. The seven significant digits then reach
+// past place d, so the rounding is at place d, and half away from zero of
+// the exact value is N = (m 10^d + 2^(k-1)) / 2^k, exact in 128 bits
+// (m 10^d < 2^48). Fills `text` like fixedText; false when it does not apply.
+bool quickFixedText(const FloatParts& v, int w, int d, char* text, int& length) {
+  const int k = 150 - v.biased;  // |x| = m * 2^-k for a normal x
+  if (v.biased == 0 || k < 1 || k > 100 || d > kSignificant) return false;
+  const std::uint32_t m = v.fraction | kHiddenBit;
+  int intCount = 0;
+  for (std::uint32_t whole = k < 24 ? m >> k : 0; whole != 0; whole /= 10) ++intCount;
+  if (intCount + d > kSignificant) return false;
+  const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowersOfTen[d];
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (k - 1);
+  std::uint64_t n = static_cast<std::uint64_t>((scaled + half) >> k);
+  char reversed[kMaxIntegerDigits];
+  int count = 0;
+  for (; n != 0; n /= 10) reversed[count++] = static_cast<char>('0' + n % 10);  // n < 2^48
+  const int integerDigits = count > d ? count - d : 0;
+  const bool sign = v.negative && count > 0;
+  const bool loneZero = integerDigits == 0 && d == 0;  // "0." for a zero F w.0
+  length = (sign ? 1 : 0) + (loneZero ? 1 : integerDigits) + 1 + d;
+  if (length > w) {
+    length = -1;
+    return true;
+  }
+  char* p = text;
+  if (sign) *p++ = '-';
+  if (loneZero) *p++ = '0';
+  for (int i = count - 1; i >= d; --i) *p++ = reversed[i];
+  *p++ = '.';
+  for (int i = d - 1; i >= 0; --i) *p++ = i < count ? reversed[i] : '0';
+  return true;
+}
+
 // The Fw.d text of x (1 <= w <= kMaxFieldWidth, d >= 0) without leading
 // blanks; returns its length, or -1 for a field of asterisks.
 int fixedText(float x, int w, int d, char* text) {
   const FloatParts v = partsOf(x);
   if (v.biased == 255) return composeWord(v, w, text);
   if (d + 1 > w) return -1;  // the point and d digits alone do not fit
+  int length;
+  if (quickFixedText(v, w, d, text, length)) return length;
   Digits g;
   exactDigits(v, d, g);
   roundDigits(g);
@@ -490,6 +530,24 @@ void placeByte(char c) {
   putByte(c);
 }
 
+// Places `n` bytes after the blanks still owed, as placeByte would one by
+// one; in one copy when they all fit in the buffer, so that no piece is
+// written in between. Nothing is placed (and the blanks stay owed) for n 0.
+void placeBytes(const char* bytes, int n) {
+  if (n <= 0) return;
+  const int i = channel.position - channel.pieceStart;  // 0 to kRecordBytes
+  const int blanks = channel.pendingBlanks;
+  if (blanks > kRecordBytes || n > kRecordBytes - i - blanks) {
+    for (int j = 0; j < n; ++j) placeByte(bytes[j]);
+    return;
+  }
+  std::memset(channel.record + i, ' ', static_cast<std::size_t>(blanks));
+  std::memcpy(channel.record + i + blanks, bytes, static_cast<std::size_t>(n));
+  channel.pendingBlanks = 0;
+  channel.position += blanks + n;
+  if (channel.position > channel.recordLength) channel.recordLength = channel.position;
+}
+
 // Starts an empty record.
 void clearRecord() {
   channel.recordLength = 0;
@@ -524,12 +582,17 @@ void tabTo(int n) {
 }
 
 // Quoted text, read from the list's own bytes; a doubled quote places one.
+// The runs between doubled quotes are placed whole.
 void placeText(const FormatList& list, const FormatItem& item) {
   const char* bytes = list.text() + item.a;
+  int start = 0;
   for (int i = 0; i < item.b; ++i) {
-    placeByte(bytes[i]);
-    if (bytes[i] == item.quote) ++i;
+    if (bytes[i] != item.quote) continue;
+    placeBytes(bytes + start, i + 1 - start);  // through the first of the pair
+    start = i + 2;
+    ++i;
   }
+  placeBytes(bytes + start, item.b - start);
 }
 
 // A format item that is not a data field.
@@ -563,7 +626,7 @@ void placeField(const FormatItem& field, const Item& item) {
     n = w;
   }
   channel.pendingBlanks += w - n;
-  for (int i = 0; i < n; ++i) placeByte(text[i]);
+  placeBytes(text, n);
 }
 
 // Walks the list, one data field per item; at the closing parenthesis the
