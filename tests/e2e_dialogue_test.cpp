@@ -4,40 +4,18 @@
 
 #include <string>
 
+#include "program_texts.h"
 #include "run_program.h"
 
 namespace {
 
-const std::string CRLF = "\r\n";
+using namespace e2e;
+
 std::string crlf(int n) {
   std::string s;
   while (n-- > 0) s += CRLF;
   return s;
 }
-
-// The program's texts, CP932 bytes, without the consumed first byte.
-const std::string kBanner =
-    "*** \x83I\x83\x8d\x83\x8f\x83\x93\x97\x9d\x98_\x82\xc9\x82\xe6\x82\xe9\x88\xb3\x89\x84\x89"
-    "\xf0\x90\xcd ***";
-const std::string kRadius =
-    "  ... \x83\x8d\x81[\x83\x8b\x94\xbc\x8c" "a R(mm)\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4"
-    "\x89\xba\x82\xb3\x82\xa2.";
-const std::string kThickness =
-    "  ... \x88\xb3\x89\x84\x91O\x94\xc2\x8c\xfah1 & \x88\xb3\x89\x84\x8c\xe3\x94\xc2\x8c\xfah2"
-    "\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.";
-const std::string kYield =
-    "  ... \x95\xbd\x8b\xcf\x8d~\x95\x9a\x89\x9e\x97\xcd\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4"
-    "\x89\xba\x82\xb3\x82\xa2.";
-const std::string kTension =
-    "  ... \x8c\xe3\x95\xfb\x82\xa8\x82\xe6\x82\xd1\x91O\x95\xfb\x92\xa3\x97\xcd\x82\xf0kgfmm^-2"
-    "\x82\xc5\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.";
-const std::string kFriction =
-    "  ... \x96\x80\x8e" "C\x8cW\x90\x94\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3"
-    "\x82\xa2.";
-const std::string kRepeat =
-    "  ... \x8d\xc4\x93x\x8cv\x8eZ\x82\xb5\x82\xbd\x82\xa2\x8f\xea\x8d\x87\x82\xc9\x82\xcd" "1"
-    "\x82\xf0\x93\xfc\x82\xea\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2";
-const std::string kStop = "Stop - Program terminated.\r\n";
 
 // The first statement with no line open: its first empty record writes
 // nothing, every later record starts with CR LF, the banner record's and
@@ -64,25 +42,7 @@ std::string promptsThroughEcho(bool terminal) {
          prompt(kTension, terminal) + prompt(kFriction, terminal) + echo(terminal);
 }
 
-std::string report(const std::string& code, const std::string& context,
-                   const std::string& message) {
-  return CRLF + "run-time error " + code + context + CRLF + "- " + message + CRLF;
-}
-std::string readError(const std::string& code, const std::string& message) {
-  return report(code, ": READ(CON)", message);
-}
-std::string mathError(const std::string& code, const std::string& message) {
-  return report(code, ": MATH", message);
-}
-
 const char* const kPass = "100\n2 1.5\n20\n0 0\n0.1\n";
-
-bool startsWith(const std::string& s, const std::string& prefix) {
-  return s.compare(0, prefix.size(), prefix) == 0;
-}
-bool endsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 struct Case {
   const char* name;
@@ -101,8 +61,6 @@ void expectRun(const Case& c, const e2e::Result& r) {
   EXPECT_EQ(e2e::show(r.err), e2e::show(c.err));
   EXPECT_EQ(r.status, c.status);
 }
-
-const std::string kEof = readError("F6501", "end of file encountered");
 
 // End of input at each prompt: the prompt stays on the open line, the
 // process end closes it with CR LF, the report goes to standard error.

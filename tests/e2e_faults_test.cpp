@@ -6,31 +6,12 @@
 #include <csignal>
 #include <string>
 
+#include "program_texts.h"
 #include "run_program.h"
 
 namespace {
 
-const std::string CRLF = "\r\n";
-
-// The prompts' texts as the console shows them (CP932 bytes).
-const std::string kRadius =
-    "  ... \x83\x8d\x81[\x83\x8b\x94\xbc\x8c" "a R(mm)\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4"
-    "\x89\xba\x82\xb3\x82\xa2.";
-const std::string kThickness =
-    "  ... \x88\xb3\x89\x84\x91O\x94\xc2\x8c\xfah1 & \x88\xb3\x89\x84\x8c\xe3\x94\xc2\x8c\xfah2"
-    "\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.";
-const std::string kYield =
-    "  ... \x95\xbd\x8b\xcf\x8d~\x95\x9a\x89\x9e\x97\xcd\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4"
-    "\x89\xba\x82\xb3\x82\xa2.";
-const std::string kTension =
-    "  ... \x8c\xe3\x95\xfb\x82\xa8\x82\xe6\x82\xd1\x91O\x95\xfb\x92\xa3\x97\xcd\x82\xf0kgfmm^-2"
-    "\x82\xc5\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2.";
-const std::string kFriction =
-    "  ... \x96\x80\x8e" "C\x8cW\x90\x94\x82\xf0\x93\xfc\x97\xcd\x82\xb5\x82\xc4\x89\xba\x82\xb3"
-    "\x82\xa2.";
-const std::string kRepeat =
-    "  ... \x8d\xc4\x93x\x8cv\x8eZ\x82\xb5\x82\xbd\x82\xa2\x8f\xea\x8d\x87\x82\xc9\x82\xcd" "1"
-    "\x82\xf0\x93\xfc\x82\xea\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2";
+using namespace e2e;
 
 // The last record of the echo and the end of the column header.
 const std::string kEchoEnd = "(kgf/mm2)";
@@ -42,22 +23,8 @@ const std::string kPass = "100\n2 1.5\n20\n0 0\n0.1\n";
 const std::string kStopped = kPass + "0\n";
 const std::string kTenMegabytes(10 << 20, '1');
 
-std::string report(const std::string& code, const std::string& context,
-                   const std::string& message) {
-  return CRLF + "run-time error " + code + context + CRLF + "- " + message + CRLF;
-}
-std::string readError(const std::string& code, const std::string& message) {
-  return report(code, ": READ(CON)", message);
-}
-std::string mathError(const std::string& code, const std::string& message) {
-  return report(code, ": MATH", message);
-}
-const std::string kEof = readError("F6501", "end of file encountered");
 const std::string kSqrtDomain = mathError("M6201", "sqrt: DOMAIN error");
 
-bool endsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 std::string tail(const std::string& s) { return e2e::show(s.substr(s.size() > 400 ? s.size() - 400 : 0)); }
 
 enum class Mode { file, pipe, terminal };

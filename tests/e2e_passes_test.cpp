@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "program_texts.h"
 #include "run_program.h"
 
 namespace {
 
-const std::string CRLF = "\r\n";
+using namespace e2e;
 
 std::vector<std::string> splitLines(const std::string& out) {
   std::vector<std::string> lines;
@@ -187,8 +188,7 @@ TEST(Geometry, SingleStepMarches) {
   Pass flat = runPass("100\n2 2\n20\n0 0\n0.1\n0\n");
   EXPECT_EQ(flat.exitRows.size(), 1u);
   EXPECT_EQ(flat.entryRows.size(), 1u);
-  EXPECT_EQ(flat.result.err,
-            CRLF + "run-time error M6101: MATH" + CRLF + "- floating-point error: invalid" + CRLF);
+  EXPECT_EQ(flat.result.err, mathError("M6101", "floating-point error: invalid"));
   EXPECT_EQ(flat.result.status, 1);
   EXPECT_EQ(flat.result.out.find("RESULT -- 2"), std::string::npos);
   Pass deep = runPass("1\n4 1\n20\n0 0\n0.1\n0\n");  // DH = 3, contact angle -60 degrees
@@ -219,8 +219,7 @@ TEST(MarchFaults, FirstExitStep) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     e2e::Result r = e2e::run(c.input);
-    EXPECT_EQ(r.err, CRLF + "run-time error " + c.code + ": MATH" + CRLF +
-                         "- floating-point error: " + c.fault + CRLF);
+    EXPECT_EQ(r.err, mathError(c.code, std::string("floating-point error: ") + c.fault));
     EXPECT_EQ(r.status, 1);
     const std::string tail = "exit side.***" + CRLF + CRLF + header + CRLF;
     ASSERT_GE(r.out.size(), tail.size());
@@ -232,7 +231,7 @@ TEST(MarchFaults, FirstExitStep) {
 // negative inside the march.
 TEST(MarchFaults, TensionBeyondTheYieldStress) {
   e2e::Result r = e2e::run("100\n2 1.5\n20\n0 5000\n0.1\n");
-  EXPECT_EQ(r.err, CRLF + "run-time error M6201: MATH" + CRLF + "- sqrt: DOMAIN error" + CRLF);
+  EXPECT_EQ(r.err, mathError("M6201", "sqrt: DOMAIN error"));
   EXPECT_EQ(r.status, 1);
 }
 
