@@ -65,7 +65,7 @@ WRITER = {
     "advance": (b"('0zero',/,'1one',/,'+plus',/,'*star',/,T3,'a',T1,'b',5X)", []),
     "integers": (b"(I6,I6.3,I1,i12)", [integer(0), integer(3), integer(-123),
                                          integer(-2147483648)]),
-    "special": (b"(F8.2,F8.2,F8.2,F3.1,F8.0,F5.0)",
+    "odd_values": (b"(F8.2,F8.2,F8.2,F3.1,F8.0,F5.0)",
                 [bytes([0]) + struct.pack("<I", 0x7F800000),
                  bytes([0]) + struct.pack("<I", 0xFFC00000),
                  bytes([0]) + struct.pack("<I", 0x7FC00001),

@@ -32,8 +32,8 @@ rm -rf "$runs"
 mkdir -p "$runs/inputs"
 python3 "$here/generate_inputs.py" "$runs/inputs" "$count"
 
-for spec in "${builds[@]}"; do
-  IFS='|' read -r name compiler flags <<<"$spec"
+for entry in "${builds[@]}"; do
+  IFS='|' read -r name compiler flags <<<"$entry"
   build "$name" "$compiler" "$flags"
   mkdir -p "$runs/$name"
   for input in "$runs/inputs"/*.txt; do
@@ -47,8 +47,8 @@ done
 # Every build against the first, file by file.
 reference=${builds[0]%%|*}
 differences=0
-for spec in "${builds[@]:1}"; do
-  name=${spec%%|*}
+for entry in "${builds[@]:1}"; do
+  name=${entry%%|*}
   for file in "$runs/$reference"/*; do
     if ! cmp -s "$file" "$runs/$name/$(basename "$file")"; then
       echo "differs: $name $(basename "$file") (input $runs/inputs/$(basename "${file%.*}").txt)"
