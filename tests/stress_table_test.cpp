@@ -131,31 +131,4 @@ TEST_F(StressTable, RowsEveryTenthStep) {
   }
 }
 
-// The printed values of the example pass's first and last rows.
-TEST_F(StressTable, ExamplePassRows) {
-  passes::march(passes::kExample);
-  const std::vector<std::string> shown = rows();
-  ASSERT_EQ(shown.size(), 80u);
-  const std::string& firstExit = shown[0];
-  EXPECT_EQ(firstExit.substr(29, 1), "1");  // SL/ST digit at position 31
-  EXPECT_EQ(field(firstExit, 45), "   22.81");  // P
-  EXPECT_EQ(field(firstExit, 53), "    .992");  // P/K
-  EXPECT_EQ(field(firstExit, 77), "    2.28");  // TAU
-  EXPECT_EQ(field(firstExit, 89), "    1.50");  // H
-  EXPECT_EQ(field(firstExit, 97), "    .100");  // U
-  EXPECT_EQ(field(firstExit, 105), "   23.00");  // RK
-  EXPECT_EQ(field(firstExit, 113), "     .20");  // A
-  EXPECT_EQ(field(firstExit, 121), "    .992");  // W
-  EXPECT_EQ(field(shown[39], 37), "   74.32");  // last exit row: F
-  EXPECT_EQ(field(shown[39], 45), "   59.17");  // and P
-  const std::string& firstEntry = shown[40];
-  EXPECT_EQ(field(firstEntry, 10), "    7.07");  // X
-  EXPECT_EQ(field(firstEntry, 18), "    4.05");  // O
-  EXPECT_EQ(field(firstEntry, 45), "   22.75");  // P
-  EXPECT_EQ(field(firstEntry, 89), "    2.00");  // H
-  EXPECT_EQ(field(shown[79], 37), "   26.78");  // last entry row: F
-  EXPECT_EQ(field(shown[79], 45), "   40.24");  // and P
-  for (const std::string& row : shown) EXPECT_EQ(field(row, 97), "    .100");  // U unsigned
-}
-
 }  // namespace
