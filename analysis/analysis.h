@@ -42,6 +42,13 @@ void marchRollGap(Side side);
 void neutralPointAndLoad();
 void writeSummary();
 
+// The dialogue's set-up of a pass: both property tables from the typed
+// values (MEAN_YIELD_STRESS, the first friction value), then the derived
+// geometry from R, H1, H2 and the tensions.
+void fillYieldTable();
+void fillFrictionTable();
+void deriveGeometry();
+
 // The calculation dialogue: pass after pass until the user stops.
 [[noreturn]] void runDialogue();
 

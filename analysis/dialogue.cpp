@@ -61,6 +61,8 @@ void spanTable(PropertyTable& table) {
 // The yield stress of the analysis is 1.15 times the typed mean yield
 // stress. The typed value has a field of its own, so a null answer in a
 // later pass keeps the typed value instead of compounding the factor.
+}  // namespace
+
 void fillYieldTable() {
   PropertyTable& table = rec.yieldTable;
   table.values[0] = rec.MEAN_YIELD_STRESS;
@@ -68,6 +70,10 @@ void fillYieldTable() {
   table.values[0] = table.values[0] * single(1.15);
   table.values[1] = table.values[1] * single(1.15);
 }
+
+void fillFrictionTable() { spanTable(rec.frictionTable); }
+
+namespace {
 
 void askInputs() {
   say(kRadiusPrompt);
@@ -81,7 +87,7 @@ void askInputs() {
   readReals(rec.SGB, rec.SGF);
   say(kFrictionPrompt);
   readReals(rec.frictionTable.values[0]);
-  spanTable(rec.frictionTable);
+  fillFrictionTable();
 }
 
 // The front tension is echoed before the back tension.
@@ -91,6 +97,8 @@ void echoInputs() {
     console::putRealItem(item->v);
   console::endWrite();
 }
+
+}  // namespace
 
 // Geometry of the arc of contact. The contact angle's denominator uses
 // H1 - H2 unrounded, and the angle step divides the unrounded arctangent.
@@ -105,6 +113,8 @@ void deriveGeometry() {
   rec.CONTACT_ANGLE = angle;
   rec.ANGLE_STEP = angle / 400.0;
 }
+
+namespace {
 
 void askRepeat() {
   say(kRepeatPrompt);

@@ -1,5 +1,6 @@
 // The roll-gap march: step counts, slip and stick decisions, the step
 // history and the state of a step, on the passes whose results are known.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,7 @@ namespace {
 using orowan::rec;
 using orowan::Side;
 
-class March : public ::testing::Test {
- protected:
-  void SetUp() override { testio::start(); }
-  void TearDown() override { testio::stop(); }
-};
+using March = testio::ConsoleTest;
 
 // ---- step counts -------------------------------------------------------
 

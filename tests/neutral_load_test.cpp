@@ -15,11 +15,7 @@ namespace {
 using orowan::rec;
 using orowan::single;
 
-class NeutralLoad : public ::testing::Test {
- protected:
-  void SetUp() override { testio::start(); }
-  void TearDown() override { testio::stop(); }
-};
+using NeutralLoad = testio::ConsoleTest;
 
 struct Side {
   std::vector<double> X, P, F;  // entries 1, 2, ... of the history

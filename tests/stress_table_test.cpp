@@ -15,11 +15,7 @@ namespace {
 using orowan::rec;
 using orowan::Side;
 
-class StressTable : public ::testing::Test {
- protected:
-  void SetUp() override { testio::start(); }
-  void TearDown() override { testio::stop(); }
-};
+using StressTable = testio::ConsoleTest;
 
 // The console's lines: records after their advance, the first byte consumed.
 std::vector<std::string> lines() {

@@ -13,11 +13,7 @@ namespace {
 
 using orowan::rec;
 
-class Summary : public ::testing::Test {
- protected:
-  void SetUp() override { testio::start(); }
-  void TearDown() override { testio::stop(); }
-};
+using Summary = testio::ConsoleTest;
 
 // The non-blank console lines, in order.
 std::vector<std::string> shownLines() {

@@ -2,6 +2,8 @@
 // output and error into strings, and the process end as an exception.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,6 +26,13 @@ int reads();               // read calls made so far
 
 // Puts the system calls back.
 void stop();
+
+// A test with the in-memory console started before and stopped after it.
+class ConsoleTest : public ::testing::Test {
+ protected:
+  void SetUp() override { start(); }
+  void TearDown() override { stop(); }
+};
 
 // Makes control bytes visible: "\r\n" as "<CR><LF>" and so on.
 std::string show(std::string_view bytes);
