@@ -80,6 +80,9 @@ Result run(std::string_view input, const Options& options) {
   int inFd = -1;
   if (options.input == Input::pipe) check(pipe(inPipe) == 0, "pipe"), inFd = inPipe[0];
   else inFd = inputFile(input);
+  // Without a reader before the program starts, its first write meets a
+  // closed pipe; closing after the fork would race with its writes.
+  if (options.closeStdout || options.stdoutPath) close(outPipe[0]), outPipe[0] = -1;
   pid_t pid = fork();
   check(pid >= 0, "fork");
   if (pid == 0) {
@@ -89,7 +92,7 @@ Result run(std::string_view input, const Options& options) {
     dup2(errPipe[1], 2);
     // The parent's ends stay with the parent: an input pipe must reach its
     // end of file, and a closed output pipe must have no reader left.
-    close(outPipe[0]);
+    if (outPipe[0] >= 0) close(outPipe[0]);
     close(errPipe[0]);
     if (inPipe[1] >= 0) close(inPipe[1]);
     execProgram();
@@ -98,7 +101,6 @@ Result run(std::string_view input, const Options& options) {
   close(outPipe[1]);
   close(errPipe[1]);
   Result result;
-  if (options.closeStdout || options.stdoutPath) close(outPipe[0]), outPipe[0] = -1;
   int outs[2] = {outPipe[0], errPipe[0]};
   std::string* sinks[2] = {&result.out, &result.err};
   pump(options.input == Input::pipe ? inPipe[1] : -1, input, outs, sinks);
