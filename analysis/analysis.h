@@ -1,4 +1,6 @@
-// The routines of the rolling analysis, over the analysis record.
+// The routines of the rolling analysis, over the calling thread's analysis
+// record. They compute; printing is the caller's (the console program
+// writes its tables and summary from the record, through a march observer).
 #pragma once
 
 #include "analysis/record.h"
@@ -9,47 +11,49 @@ namespace orowan {
 void lookupFriction(const Real& X, Real& U);
 void lookupYieldStress(const Real& X, Real& RK);
 
-// Slope functions and one four-stage integration step of the slab equation.
-void slopeSlip(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
-               const Real& RK, const Real& W, const Real& ROLL_DIAMETER);
-void slopeStick(const Real& F, Real& slope, const Real& PHI, const Real& H, const Real& U,
-                const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER);
+// One four-stage integration step of the slab equation from F at PHI to
+// F_NEXT at PHI + DPHI (analysis/integrator_scheme.h holds the scheme).
 void stepSlip(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, const Real& H,
               const Real& U, const Real& RK, const Real& W, const Real& ROLL_DIAMETER);
 void stepStick(const Real& F, Real& F_NEXT, const Real& PHI, const Real& DPHI, const Real& H,
                const Real& U, const Real& RK, const Real& STICK_TERM, const Real& ROLL_DIAMETER);
 
-// The signature that slopeSlip and slopeStick share: stage force and angle,
-// then the values held fixed through a step.
-using SlopeFunction = void (*)(const Real& F, Real& slope, const Real& PHI, const Real& H,
-                               const Real& U, const Real& RK, const Real& factor,
-                               const Real& ROLL_DIAMETER);
-// The four-stage step behind stepSlip and stepStick, for any slope function.
-void fourStageStep(SlopeFunction slope, const Real& F, Real& F_NEXT, const Real& PHI,
-                   const Real& DPHI, const Real& H, const Real& U, const Real& RK,
-                   const Real& factor, const Real& ROLL_DIAMETER);
-
-// Stress tables: heading of the first result, per-side title, header, row.
-void writeFirstResultHeading();
-void writeStressTitle(Side side);
-void writeColumnHeader();
-void writeStressRow();
-
-// One march across the roll gap from the plane of `side`.
-void marchRollGap(Side side);
-
-// Neutral point, rolling force and torque; ends with writeSummary().
-void neutralPointAndLoad();
-void writeSummary();
-
-// The dialogue's set-up of a pass: both property tables from the typed
-// values (MEAN_YIELD_STRESS, the first friction value), then the derived
-// geometry from R, H1, H2 and the tensions.
+// The set-up of a pass from the typed values: PI and the row interval;
+// the yield table from MEAN_YIELD_STRESS (times 1.15) and the friction
+// table from its first value, both constant from -1000 to 10000 mm; the
+// geometry of the arc of contact from R, H1, H2 and the tensions.
+void startPass();
 void fillYieldTable();
 void fillFrictionTable();
 void deriveGeometry();
 
-// The calculation dialogue: pass after pass until the user stops.
-[[noreturn]] void runDialogue();
+// What a march tells its observer: its start, before the first step, and
+// each step once it is stored in the history. `rowDue` marks steps 1, 11,
+// 21, ... (the console's table rows); the record then holds the step's
+// section as the row shows it. Either function may be null.
+struct MarchObserver {
+  void (*marchStarts)(void* context, Side side) = nullptr;
+  void (*stepTaken)(void* context, Side side, int step, bool rowDue) = nullptr;
+  void* context = nullptr;
+};
+
+// One march across the roll gap from the plane of `side`.
+void marchRollGap(Side side, const MarchObserver& observer);
+
+// After both marches: the neutral point, rolling force, torque, torque arm
+// and mean roll pressure.
+void neutralPointAndLoad();
+
+// The summary values: reduction ratio and contact angle in degrees, and,
+// when there is a neutral point, its position, angle, force and pressure.
+void workOutSummary();
+
+// The values a stress-table row works out from the current section.
+struct RowValues {
+  Real pOverK;    // P / RK
+  Real sgxOverK;  // SGX / RK
+  Real degrees;   // PHI in degrees (the multiplication by 180 first)
+};
+RowValues workOutRowValues();
 
 }  // namespace orowan

@@ -2,11 +2,11 @@
 // repeats are answered in angle_terms.h.
 #include "analysis/angle_terms.h"
 
-#include "console/failures.h"
+#include "analysis/math.h"
 
 namespace orowan {
 
-LastCall lastSine, lastCosine, lastTangentTerm;
+thread_local constinit LastCall lastSine, lastCosine, lastTangentTerm;
 
 namespace {
 
@@ -17,9 +17,9 @@ double keep(LastCall& last, const Real& angle, double result) {
 
 }  // namespace
 
-double newSine(const Real& angle) { return keep(lastSine, angle, console::mathSin(angle)); }
+double newSine(const Real& angle) { return keep(lastSine, angle, mathSin(angle)); }
 
-double newCosine(const Real& angle) { return keep(lastCosine, angle, console::mathCos(angle)); }
+double newCosine(const Real& angle) { return keep(lastCosine, angle, mathCos(angle)); }
 
 // t is stored, so its division is rounded before 1/t is formed.
 double newTangentTerm(const Real& PHI) {

@@ -4,8 +4,8 @@
 // stages share the middle angle; the last stage's angle is the next step's
 // PHI. Each function remembers the angle of its last call and answers a
 // repeated angle from memory: the same double function of the same argument
-// gives the same value, and a call that faulted would have ended the
-// program. Inline, so that a repeat costs a comparison in the caller.
+// gives the same value, and a call that faulted never returned to be
+// remembered. Inline, so that a repeat costs a comparison in the caller.
 #pragma once
 
 #include <bit>
@@ -23,7 +23,8 @@ struct LastCall {
   double result = 0.0;
 };
 
-extern LastCall lastSine, lastCosine, lastTangentTerm;
+// Per thread, like the analysis record.
+extern thread_local constinit LastCall lastSine, lastCosine, lastTangentTerm;
 
 // The first call at a new angle; they remember it.
 double newSine(const Real& angle);
@@ -34,7 +35,7 @@ inline bool remembers(const LastCall& last, const Real& angle) {
   return last.known && last.angle == std::bit_cast<std::uint32_t>(angle.v);
 }
 
-// sin and cos of a stored angle (console::mathSin, console::mathCos).
+// sin and cos of a stored angle (mathSin, mathCos).
 inline double sineOf(const Real& angle) {
   return remembers(lastSine, angle) ? lastSine.result : newSine(angle);
 }

@@ -1,9 +1,10 @@
 // The march across the roll gap from the exit or the entry plane: at every
 // step slip or stick, pressure and stresses at the section, one integrator
-// step to the next section, the step history and every tenth row.
+// step to the next section, the step history, and the observer's word
+// after each step (the console writes every tenth step as a row).
 #include "analysis/analysis.h"
 #include "analysis/angle_terms.h"
-#include "console/failures.h"
+#include "analysis/math.h"
 
 namespace orowan {
 namespace {
@@ -23,10 +24,8 @@ SideHistory historyOf(Side side) {
           rec.ENTRY_STEPS};
 }
 
-// Title, header and the start state of the side's march.
+// The start state of the side's march.
 void setUpMarch(Side side) {
-  writeStressTitle(side);
-  writeColumnHeader();
   const bool fromExit = side == Side::exit;
   rec.PHI = fromExit ? Real(0.0) : rec.CONTACT_ANGLE;
   rec.F = fromExit ? rec.F_EXIT_PLANE : rec.F_ENTRY_PLANE;
@@ -55,7 +54,7 @@ void workOutSection(Side side) {
 double workOutA(const Real& c) {
   const Real b = -(0.5 / rec.U);
   const double B = rec.F / rec.H / rec.RK + 1.0;
-  const double A = (console::mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
+  const double A = (mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
   rec.A = A;
   return A;
 }
@@ -95,28 +94,23 @@ void workOutStick(Side side) {
 }
 
 // F_NEXT from one integrator step of the current state. The entry side
-// runs toward smaller angles: DPHI and U are negated for the call only.
+// runs toward smaller angles: it hands DPHI and U over negated (exactly:
+// a negation never rounds), and the record keeps them as they are.
 void integrate(Side side) {
   const bool entry = side == Side::entry;
-  if (entry) {
-    rec.DPHI = -rec.DPHI;
-    rec.U = -rec.U;
-  }
+  const Real DPHI = entry ? -rec.DPHI.v : rec.DPHI.v;
+  const Real U = entry ? -rec.U.v : rec.U.v;
   if (rec.SL_ST == 1) {
-    stepSlip(rec.F, rec.F_NEXT, rec.PHI, rec.DPHI, rec.H, rec.U, rec.RK, rec.W,
-             rec.ROLL_DIAMETER);
+    stepSlip(rec.F, rec.F_NEXT, rec.PHI, DPHI, rec.H, U, rec.RK, rec.W, rec.ROLL_DIAMETER);
   } else {
-    stepStick(rec.F, rec.F_NEXT, rec.PHI, rec.DPHI, rec.H, rec.U, rec.RK, rec.STICK_TERM,
+    stepStick(rec.F, rec.F_NEXT, rec.PHI, DPHI, rec.H, U, rec.RK, rec.STICK_TERM,
               rec.ROLL_DIAMETER);
-  }
-  if (entry) {
-    rec.DPHI = -rec.DPHI;
-    rec.U = -rec.U;
   }
 }
 
-// Step i (1..500) at the current section, up to F = F_NEXT.
-void takeStep(Side side, int i) {
+// Step i (1..500) at the current section, up to F = F_NEXT. The observer
+// hears of the step after it is stored and before F moves on.
+void takeStep(Side side, int i, const MarchObserver& observer) {
   workOutSection(side);
   const Real c = 1.0 - rec.PI * 0.25;
   if (workOutA(c) < 1.0) {
@@ -131,10 +125,9 @@ void takeStep(Side side, int i) {
   history.X(i) = rec.X;
   history.PHI(i) = rec.PHI;
   history.SL_ST(i) = rec.SL_ST;
-  if (rec.ROW_COUNTER >= rec.ROW_INTERVAL) {
-    writeStressRow();
-    rec.ROW_COUNTER = 0;
-  }
+  const bool rowDue = rec.ROW_COUNTER >= rec.ROW_INTERVAL;
+  if (observer.stepTaken != nullptr) observer.stepTaken(observer.context, side, i, rowDue);
+  if (rowDue) rec.ROW_COUNTER = 0;
   rec.F = rec.F_NEXT;
 }
 
@@ -156,11 +149,12 @@ bool advanceAngle(Side side) {
 // One march from the plane of `side`, at most kHistoryCapacity steps. The
 // exit side also keeps the position its next step would have had, for the
 // load sum when the neutral point is at its last step.
-void marchRollGap(Side side) {
+void marchRollGap(Side side, const MarchObserver& observer) {
+  if (observer.marchStarts != nullptr) observer.marchStarts(observer.context, side);
   setUpMarch(side);
   int i = 1;
   for (;; ++i) {
-    takeStep(side, i);
+    takeStep(side, i, observer);
     if (!advanceAngle(side) || i >= kHistoryCapacity) break;
     ++rec.ROW_COUNTER;
   }

@@ -67,7 +67,7 @@ void workOutLoad() {
 
 }  // namespace
 
-// After both marches: neutral point and load, then the summary.
+// After both marches: the neutral point and, when there is one, the load.
 void neutralPointAndLoad() {
   rec.NO_NEUTRAL_POINT = 0;
   const int i = findNeutralStep();
@@ -79,7 +79,6 @@ void neutralPointAndLoad() {
     sumExitSide(i);
     workOutLoad();
   }
-  writeSummary();
 }
 
 }  // namespace orowan

@@ -18,8 +18,8 @@ struct Real {
   }
 };
 
-// The single-precision value of a decimal constant, as the legacy program
-// holds 0.1, 1.15, -0.01 and 3.1415927.
+// The single-precision value of a decimal constant: the analysis holds 0.1,
+// 1.15, -0.01 and 3.1415927 as stored REALs.
 constexpr double single(double d) { return static_cast<float>(d); }
 
 }  // namespace orowan

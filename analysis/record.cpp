@@ -2,6 +2,6 @@
 
 namespace orowan {
 
-AnalysisRecord rec;
+thread_local constinit AnalysisRecord rec;
 
 }  // namespace orowan

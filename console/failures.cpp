@@ -2,10 +2,10 @@
 #include "console/failures.h"
 
 #include <cfenv>
-#include <cmath>
-#include <csignal>
 #include <cstring>
 
+#include "analysis/fault.h"
+#include "console/io_errors.h"
 #include "console/platform.h"
 #include "console/writer.h"
 
@@ -19,21 +19,21 @@ struct Message {
 
 // The F-class messages: one line per number.
 constexpr Message kIoMessages[] = {
-    {6100, "INTEGER value out of range"},
-    {6101, "invalid character in INTEGER value"},
-    {6102, "REAL value without digits or beyond the double-precision range"},
-    {6103, "REAL value followed by other characters"},
-    {6104, "REAL value beyond the single-precision range"},
-    {6302, "second # in INTEGER value"},
-    {6303, "radix base outside 2 to 36"},
-    {6407, "line longer than 131 characters"},
+    {kIntegerRange, "INTEGER value out of range"},
+    {kIntegerForm, "invalid character in INTEGER value"},
+    {kRealNoDigits, "REAL value without digits or beyond the double-precision range"},
+    {kRealLeftover, "REAL value followed by other characters"},
+    {kRealRange, "REAL value beyond the single-precision range"},
+    {kSecondHash, "second # in INTEGER value"},
+    {kBadBase, "radix base outside 2 to 36"},
+    {kLineTooLong, "line longer than 131 characters"},
     {kValueTooLong, "value longer than 256 characters"},
     {kWriteRefused, "write refused: device full or access denied"},
-    {6500, "read failure"},
-    {6501, "end of file encountered"},
-    {6502, "repeat count not positive"},
-    {6503, "repeat count while another is pending"},
-    {6504, "quoted or parenthesized value for a number"},
+    {kReadFailed, "read failure"},
+    {kEndOfInput, "end of file encountered"},
+    {kZeroCount, "repeat count not positive"},
+    {kCountPending, "repeat count while another is pending"},
+    {kQuotedValue, "quoted or parenthesized value for a number"},
     {kBadFormatList, "format list not understood"},
     {kItemMismatch, "item does not suit its data field"},
 };
@@ -54,34 +54,9 @@ struct ReportText {
   platform::exitProcess(status);
 }
 
-// The floating-point fault names of the M-class report.
-struct FaultName {
-  int code;
-  int number;
-  const char* name;
-};
-constexpr FaultName kFaults[] = {
-    {FPE_FLTINV, 6101, "invalid"},        {FPE_FLTDIV, 6103, "divide by zero"},
-    {FPE_FLTOVF, 6104, "overflow"},       {FPE_FLTUND, 6105, "underflow"},
-    {FPE_FLTRES, 6106, "inexact"},
-};
-
-[[noreturn]] void onFloatingPointTrap(int code) {
-  const FaultName* fault = &kFaults[0];
-  for (const FaultName& f : kFaults)
-    if (f.code == code) fault = &f;
-  ReportText message;
-  message.add("floating-point error: ");
-  message.add(fault->name);
-  reportRuntimeError('M', fault->number, ": MATH", nullptr, message.bytes);
-}
-
-// A math function's argument outside its domain: "name: DOMAIN error".
-[[noreturn]] void onDomainError(const char* function) {
-  ReportText message;
-  message.add(function);
-  message.add(": DOMAIN error");
-  reportRuntimeError('M', 6201, ": MATH", nullptr, message.bytes);
+// The console's answer to a fault of the analysis: the M-class report.
+[[noreturn]] void reportMathFault(int number, const char* message) {
+  reportRuntimeError('M', number, ": MATH", nullptr, message);
 }
 
 }  // namespace
@@ -130,26 +105,10 @@ void stopProgram() {
 }
 
 void setUpFloatingPoint() {
+  orowan::setFaultHandler(reportMathFault);
   std::feclearexcept(FE_ALL_EXCEPT);
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
-  platform::installFaultHandler(onFloatingPointTrap);
+  platform::installFaultHandler(orowan::raiseTrappedFault);
 }
-
-double mathSqrt(double x) {
-  if (x < 0.0) onDomainError("sqrt");
-  return std::sqrt(x);
-}
-
-double mathSin(double x) {
-  if (std::isinf(x)) onDomainError("sin");
-  return std::sin(x);
-}
-
-double mathCos(double x) {
-  if (std::isinf(x)) onDomainError("cos");
-  return std::cos(x);
-}
-
-double mathAtan(double x) { return std::atan(x); }
 
 }  // namespace console

@@ -17,8 +17,7 @@ constexpr Inputs kExample{100, 2, 1.5, 20, 0, 0, 0.1};
 // values, then its own table and geometry steps.
 inline void setUp(const Inputs& in) {
   using namespace orowan;
-  rec.PI = single(3.1415927);
-  rec.ROW_INTERVAL = 10;
+  startPass();
   rec.R = in.R;
   rec.H1 = in.H1;
   rec.H2 = in.H2;
@@ -31,11 +30,11 @@ inline void setUp(const Inputs& in) {
   deriveGeometry();
 }
 
-// Both marches of the pass.
-inline void march(const Inputs& in) {
+// Both marches of the pass, told to `observer`.
+inline void march(const Inputs& in, const orowan::MarchObserver& observer = {}) {
   setUp(in);
-  orowan::marchRollGap(orowan::Side::exit);
-  orowan::marchRollGap(orowan::Side::entry);
+  orowan::marchRollGap(orowan::Side::exit, observer);
+  orowan::marchRollGap(orowan::Side::entry, observer);
 }
 
 }  // namespace passes

@@ -6,16 +6,33 @@
 #include <gtest/gtest.h>
 
 #include "analysis/analysis.h"
+#include "analysis/integrator_scheme.h"
 
 namespace {
 
 using orowan::Real;
 
+// A slope with the step's fixed values as arguments, like the two slopes.
+using SlopeFunction = void (*)(const Real& F, Real& slope, const Real& PHI, const Real& H,
+                               const Real& U, const Real& RK, const Real& factor,
+                               const Real& ROLL_DIAMETER);
+
+// The four-stage scheme with `slope` and the step's fixed values.
+void schemeStep(SlopeFunction slope, const Real& F, Real& F_NEXT, const Real& PHI,
+                const Real& DPHI, const Real& H, const Real& U, const Real& RK,
+                const Real& factor, const Real& D) {
+  orowan::fourStageStep(
+      [&](const Real& stageF, Real& out, const Real& stageAngle) {
+        slope(stageF, out, stageAngle, H, U, RK, factor, D);
+      },
+      F, F_NEXT, PHI, DPHI);
+}
+
 // ---- slope functions --------------------------------------------------
 
 struct SlopeCase {
   const char* what;
-  orowan::SlopeFunction slope;
+  SlopeFunction slope;
   double F, PHI, H, U, RK, factor, ROLL_DIAMETER;
   double expected;
 };
@@ -79,19 +96,19 @@ void force(const Real& F, Real& slope, const Real&, const Real&, const Real&, co
   slope = F;
 }
 
-double step(orowan::SlopeFunction f, double F, double PHI, double DPHI) {
+double step(SlopeFunction f, double F, double PHI, double DPHI) {
   stageForces.clear();
   stageAngles.clear();
   stageSlopes.clear();
   const Real y = F, x = PHI, h = DPHI, unused = 1.0;
   Real next;
-  orowan::fourStageStep(f, y, next, x, h, unused, unused, unused, unused, unused);
+  schemeStep(f, y, next, x, h, unused, unused, unused, unused, unused);
   return next;
 }
 
 struct SchemeCase {
   const char* what;
-  orowan::SlopeFunction slope;
+  SlopeFunction slope;
   double F, PHI, DPHI;
   std::vector<double> forces, angles;  // expected stage inputs
   double expected;
@@ -145,7 +162,7 @@ TEST(Integrator, FourthOrder) {
     for (int i = 0; i < steps; ++i) {
       Real next;
       const Real unused = 1.0;
-      orowan::fourStageStep(force, y, next, x, h, unused, unused, unused, unused, unused);
+      schemeStep(force, y, next, x, h, unused, unused, unused, unused, unused);
       y = next;
       x = x + h;
     }
@@ -200,7 +217,7 @@ TEST(Integrator, SlipStages) {
   const Real F = -10, PHI = 0.05, DPHI = 0.001, H = 1.5, U = 0.1, RK = 30, W = 1, D = 400;
   stageSlopes.clear();
   Real viaScheme, viaStep;
-  orowan::fourStageStep(recordedSlip, F, viaScheme, PHI, DPHI, H, U, RK, W, D);
+  schemeStep(recordedSlip, F, viaScheme, PHI, DPHI, H, U, RK, W, D);
   orowan::stepSlip(F, viaStep, PHI, DPHI, H, U, RK, W, D);
   ASSERT_EQ(stageSlopes.size(), 4u);
   const double k[] = {1.39631, 1.42886, 1.43017, 1.46293};

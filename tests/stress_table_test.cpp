@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "analysis/analysis.h"
-#include "console/writer.h"
+#include "console/fixed_format.h"
 #include "example_pass.h"
+#include "program/report.h"
 #include "test_support.h"
 
 namespace {
@@ -117,7 +118,7 @@ TEST_F(StressTable, RowsEveryTenthStep) {
   for (const RowCountCase& c : kRowCounts) {
     SCOPED_TRACE(c.what);
     testio::start();
-    passes::march(c.in);
+    passes::march(c.in, orowan::stressTableWriter());
     const std::vector<std::string> shown = rows();
     ASSERT_EQ(shown.size(), 2 * c.rowsPerTable);
     // the F column of a table's last row is the force at the row's step

@@ -7,6 +7,7 @@
 
 #include "analysis/analysis.h"
 #include "example_pass.h"
+#include "program/report.h"
 #include "test_support.h"
 
 namespace {
@@ -47,6 +48,7 @@ TEST_F(Summary, NeutralPointOnTheExitPlane) {
   testio::start();
   rec.NO_NEUTRAL_POINT = 0;
   rec.NEUTRAL_STEP = 1;
+  orowan::workOutSummary();
   orowan::writeSummary();
   const std::vector<std::string> shown = shownLines();
   ASSERT_GT(shown.size(), 6u);

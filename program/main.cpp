@@ -1,9 +1,9 @@
 // Console calculator for the flat rolling of strip by Orowan's theory.
-#include "analysis/analysis.h"
 #include "console/failures.h"
 #include "console/platform.h"
 #include "console/reader.h"
 #include "console/writer.h"
+#include "program/dialogue.h"
 
 int main() {
   using namespace console;

@@ -1,11 +1,14 @@
 // The calculation dialogue: prompts, input echo, derived geometry, the two
 // marches, neutral point and load, and the repeat prompt.
+#include "program/dialogue.h"
+
 #include <initializer_list>
 
 #include "analysis/analysis.h"
 #include "console/failures.h"
 #include "console/reader.h"
 #include "console/writer.h"
+#include "program/report.h"
 
 namespace orowan {
 namespace {
@@ -49,32 +52,7 @@ void readReals(Real& first, Real& second) {
   console::endRead();
 }
 
-// Count 2, the points at -1000 and 10000 mm, the second value equal to the
-// first.
-void spanTable(PropertyTable& table) {
-  table.count = 2;
-  table.positions[0] = -1000.0;
-  table.positions[1] = 10000.0;
-  table.values[1] = table.values[0];
-}
-
-// The yield stress of the analysis is 1.15 times the typed mean yield
-// stress. The typed value has a field of its own, so a null answer in a
-// later pass keeps the typed value instead of compounding the factor.
-}  // namespace
-
-void fillYieldTable() {
-  PropertyTable& table = rec.yieldTable;
-  table.values[0] = rec.MEAN_YIELD_STRESS;
-  spanTable(table);
-  table.values[0] = table.values[0] * single(1.15);
-  table.values[1] = table.values[1] * single(1.15);
-}
-
-void fillFrictionTable() { spanTable(rec.frictionTable); }
-
-namespace {
-
+// The five prompts; each table is filled as soon as its value is read.
 void askInputs() {
   say(kRadiusPrompt);
   readReals(rec.R);
@@ -98,24 +76,6 @@ void echoInputs() {
   console::endWrite();
 }
 
-}  // namespace
-
-// Geometry of the arc of contact. The contact angle's denominator uses
-// H1 - H2 unrounded, and the angle step divides the unrounded arctangent.
-void deriveGeometry() {
-  rec.ROLL_DIAMETER = rec.R * 2.0;
-  rec.F_EXIT_PLANE = -(rec.H2 * rec.SGF);
-  rec.F_ENTRY_PLANE = -(rec.H1 * rec.SGB);
-  rec.DH = rec.H1 - rec.H2;
-  const double dh = rec.DH;
-  rec.XL = console::mathSqrt(rec.R * dh - 0.25 * (dh * dh));
-  const double angle = console::mathAtan(rec.XL / (rec.R - 0.5 * (rec.H1 - rec.H2)));
-  rec.CONTACT_ANGLE = angle;
-  rec.ANGLE_STEP = angle / 400.0;
-}
-
-namespace {
-
 void askRepeat() {
   say(kRepeatPrompt);
   console::beginRead();
@@ -123,16 +83,19 @@ void askRepeat() {
   console::endRead();
 }
 
+// One pass: the analysis computes, the report writes as it goes.
 void runPass() {
-  rec.PI = single(3.1415927);
-  rec.ROW_INTERVAL = 10;
+  startPass();
   askInputs();
   echoInputs();
   deriveGeometry();
   writeFirstResultHeading();
-  marchRollGap(Side::exit);
-  marchRollGap(Side::entry);
+  const MarchObserver tables = stressTableWriter();
+  marchRollGap(Side::exit, tables);
+  marchRollGap(Side::entry, tables);
   neutralPointAndLoad();
+  workOutSummary();
+  writeSummary();
   askRepeat();
 }
 
