@@ -1,0 +1,119 @@
+#include "pictures/report.h"
+
+#include "pictures/svg_writer.h"
+
+namespace orowan::pictures {
+namespace {
+
+// Light on screen, black on white in print; sections start on a new page
+// and figures and short tables are not split; step tables repeat their
+// header on each printed page and are shown even when folded.
+constexpr const char* kStyle = R"(
+:root { color-scheme: light; }
+body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; color: #1a1a1a;
+  background: #ffffff; max-width: 960px; margin: 1.5rem auto; padding: 0 1rem; line-height: 1.4; }
+h1 { font-size: 1.6rem; margin: 0 0 0.3rem; }
+h2 { font-size: 1.25rem; border-bottom: 1px solid #c8c8c8; padding-bottom: 0.2rem; }
+table { border-collapse: collapse; margin: 0.5rem 0 1rem; }
+caption { text-align: left; font-weight: bold; padding: 0.2rem 0; }
+th, td { padding: 0.15rem 0.7rem; border-bottom: 1px solid #e2e2e2; text-align: left; }
+td.value, table.steps td { text-align: right; font-variant-numeric: tabular-nums; }
+table.steps { font-size: 0.8rem; }
+table.steps th { background: #f0f0f0; position: sticky; top: 0; text-align: right; }
+figure { margin: 1rem 0; }
+figure svg { max-width: 100%; height: auto; }
+figcaption { font-style: italic; }
+.note { font-weight: bold; color: #a00000; }
+.date { color: #444444; }
+details { margin: 0.4rem 0; }
+summary { cursor: pointer; }
+section.pass { margin-top: 2.5rem; }
+footer { margin-top: 2rem; color: #666666; font-size: 0.85rem; }
+@media print {
+  body { max-width: none; margin: 0; padding: 0; color: #000000; background: #ffffff; }
+  section.pass { break-before: page; }
+  h2 { break-after: avoid; }
+  figure, table.inputs, table.summary { break-inside: avoid; }
+  thead { display: table-header-group; }
+  tr { break-inside: avoid; }
+  table.steps th { position: static; }
+  details::details-content { content-visibility: visible; display: block; }
+}
+)";
+
+std::string esc(const std::string& text) { return escapeXml(text); }
+
+}  // namespace
+
+void ReportWriter::begin(const ReportHeader& header) {
+  out_ << "<!DOCTYPE html>\n<html lang=\"" << esc(header.language) << "\">\n<head>\n"
+       << "<meta charset=\"UTF-8\"/>\n"
+       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n"
+       << "<title>" << esc(header.title) << "</title>\n<style>" << kStyle << "</style>\n"
+       << "</head>\n<body>\n<header class=\"report-header\">\n<h1>" << esc(header.title)
+       << "</h1>\n";
+  if (!header.date.empty()) out_ << "<p class=\"date\">" << esc(header.date) << "</p>\n";
+  writeRows(header.inputs, "inputs", "Inputs");
+  out_ << "</header>\n<main>\n";
+}
+
+void ReportWriter::chart(const Chart& chart, const std::string& caption) {
+  if (!chartsOpen_) out_ << "<section class=\"charts\">\n<h2>Charts</h2>\n";
+  chartsOpen_ = true;
+  out_ << "<figure class=\"chart\">\n" << chartSvg(chart, Embedding::inlineHtml);
+  if (!caption.empty()) out_ << "<figcaption>" << esc(caption) << "</figcaption>\n";
+  out_ << "</figure>\n";
+}
+
+void ReportWriter::closeCharts() {
+  if (chartsOpen_) out_ << "</section>\n";
+  chartsOpen_ = false;
+}
+
+void ReportWriter::pass(const PassReport& pass) {
+  closeCharts();
+  out_ << "<section class=\"pass\" id=\"pass-" << ++passes_ << "\">\n<h2>" << esc(pass.heading)
+       << "</h2>\n";
+  if (!pass.note.empty()) out_ << "<p class=\"note\">" << esc(pass.note) << "</p>\n";
+  writeRows(pass.inputs, "inputs", "Inputs");
+  writeRows(pass.summary, "summary", "Results");
+  if (pass.hill) {
+    out_ << "<figure class=\"friction-hill\">\n" << frictionHillSvg(*pass.hill, Embedding::inlineHtml)
+         << "</figure>\n";
+  }
+  for (const StepTable& table : pass.steps) writeStepTable(table);
+  out_ << "</section>\n";
+}
+
+void ReportWriter::end() {
+  closeCharts();
+  out_ << "</main>\n<footer>\n<p>" << passes_ << (passes_ == 1 ? " pass" : " passes")
+       << " in this report.</p>\n</footer>\n</body>\n</html>\n";
+}
+
+void ReportWriter::writeRows(const std::vector<Row>& rows, const std::string& cls,
+                             const std::string& caption) {
+  if (rows.empty()) return;
+  out_ << "<table class=\"" << cls << "\">\n<caption>" << esc(caption) << "</caption>\n<tbody>\n";
+  for (const Row& row : rows) {
+    out_ << "<tr><th scope=\"row\">" << esc(row.name) << "</th><td class=\"value\">"
+         << esc(row.value) << "</td><td class=\"unit\">" << esc(row.unit) << "</td></tr>\n";
+  }
+  out_ << "</tbody>\n</table>\n";
+}
+
+void ReportWriter::writeStepTable(const StepTable& table) {
+  out_ << "<details class=\"steps\">\n<summary>" << esc(table.caption) << " (" << table.rows.size()
+       << (table.rows.size() == 1 ? " step" : " steps") << ")</summary>\n"
+       << "<table class=\"steps\">\n<thead>\n<tr>";
+  for (const std::string& column : table.columns) out_ << "<th scope=\"col\">" << esc(column) << "</th>";
+  out_ << "</tr>\n</thead>\n<tbody>\n";
+  for (const auto& row : table.rows) {
+    out_ << "<tr>";
+    for (const std::string& cell : row) out_ << "<td>" << esc(cell) << "</td>";
+    out_ << "</tr>\n";
+  }
+  out_ << "</tbody>\n</table>\n</details>\n";
+}
+
+}  // namespace orowan::pictures
