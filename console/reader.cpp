@@ -4,38 +4,19 @@
 // only when a character is needed.
 #include "console/reader.h"
 
-#include <cfenv>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 #include "console/failures.h"
+#include "console/io_errors.h"
+#include "console/limits.h"
 #include "console/platform.h"
+#include "console/value_text.h"
 #include "console/writer.h"
 
 namespace console {
 namespace {
 
-constexpr int kRecordSize = 132;
 constexpr char kEndOfFileByte = 26;  // Ctrl-Z
-
-// The reader's error numbers (besides kValueTooLong).
-constexpr int kIntegerRange = 6100;
-constexpr int kIntegerForm = 6101;
-constexpr int kRealNoDigits = 6102;
-constexpr int kRealLeftover = 6103;
-constexpr int kRealRange = 6104;
-constexpr int kSecondHash = 6302;
-constexpr int kBadBase = 6303;
-constexpr int kLineTooLong = 6407;
-constexpr int kReadFailed = 6500;
-constexpr int kEndOfInput = 6501;
-constexpr int kZeroCount = 6502;
-constexpr int kCountPending = 6503;
-constexpr int kQuotedValue = 6504;
-
-// The largest single value, exactly, as a double.
-constexpr double kLargestSingle = 3.4028234663852886e38;
 
 // Input side: the current record and where the reader stands in it.
 struct Input {
@@ -160,148 +141,13 @@ bool skipToValue() {
   }
 }
 
-// Numeric value of a digit or letter, 36 for any other byte.
-int digitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  return 36;
-}
-
-bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Reads the radix base of text[from, from + count) (decimal digits; none
-// means 16) and checks it is 2 to 36. The sum is capped, so it cannot wrap.
-int radixBase(const char* text, int from, int count) {
-  if (count == 0) return 16;
-  int base = 0;
-  for (int i = from; i < from + count; ++i) {
-    base = base * 10 + (text[i] - '0');
-    if (base > 36) reportReadError(kBadBase);
-  }
-  if (base < 2) reportReadError(kBadBase);
-  return base;
-}
-
-// Magnitude of the digits text[from, length) in `base`, capped at 2^32 so
-// that the arithmetic never overflows; a bad digit is 6101, a "#" 6302.
-std::uint64_t radixMagnitude(const char* text, int from, int length, int base) {
-  constexpr std::uint64_t kCap = std::uint64_t{1} << 32;
-  std::uint64_t magnitude = 0;
-  for (int i = from; i < length; ++i) {
-    if (text[i] == '#') reportReadError(kSecondHash);
-    const int digit = digitValue(text[i]);
-    if (digit >= base) reportReadError(kIntegerForm);
-    magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (magnitude > kCap) magnitude = kCap;
-  }
-  if (from >= length) reportReadError(kIntegerForm);  // no digits
-  return magnitude;
-}
-
-// An INTEGER value text: [sign] digits, or [sign] [base] "#" digits.
-// Errors come from left to right; the range test (6100) is last.
-std::int32_t convertInteger(const char* text, int length) {
-  int i = 0;
-  const bool negative = length > 0 && text[0] == '-';
-  if (length > 0 && (text[0] == '-' || text[0] == '+')) i = 1;
-  int run = 0;
-  while (i + run < length && isDecimalDigit(text[i + run])) ++run;
-  int base = 10;
-  if (i + run < length && text[i + run] == '#') {
-    base = radixBase(text, i, run);
-    i += run + 1;
-  }
-  const std::uint64_t magnitude = radixMagnitude(text, i, length, base);
-  const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
-  if (magnitude > limit) reportReadError(kIntegerRange);
-  const std::int64_t value = static_cast<std::int64_t>(magnitude);
-  return static_cast<std::int32_t>(negative ? -value : value);
-}
-
-// A REAL value text made fit for strtod: the exponent letter becomes "e"
-// and a sign-only exponent gets its "e". One byte longer at most.
-struct RealCopy {
-  char text[kMaxValueText + 2] = {};
-  int length = 0;
-  bool nonZero = false;  // a mantissa digit other than 0
-  void put(char c) {
-    if (length < kMaxValueText + 1) text[length++] = c;
-  }
-};
-
-// Copies the decimal digits of text[i, length) from `i` on; returns the
-// index after them.
-int copyDigits(const char* text, int i, int length, RealCopy& copy) {
-  while (i < length && isDecimalDigit(text[i])) copy.put(text[i++]);
-  return i;
-}
-
-// Copies [sign] mantissa of `text`; returns the index after it, or reports
-// 6102 when the mantissa has no digit.
-int copyMantissa(const char* text, int length, RealCopy& copy) {
-  int i = 0;
-  if (length > 0 && (text[0] == '+' || text[0] == '-')) copy.put(text[i++]);
-  int digits = 0;
-  bool point = false;
-  for (; i < length; ++i) {
-    const char c = text[i];
-    if (isDecimalDigit(c)) {
-      ++digits;
-      copy.nonZero = copy.nonZero || c != '0';
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-    copy.put(c);
-  }
-  if (digits == 0) reportReadError(kRealNoDigits);
-  return i;
-}
-
-// Copies the exponent at text[i] (E/e/D/d [sign] digits, or sign digits);
-// returns the index after it, or `i` itself when no exponent stands there.
-int copyExponent(const char* text, int i, int length, RealCopy& copy) {
-  const char c = text[i];
-  const bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd';
-  if (!letter && c != '+' && c != '-') return i;
-  int j = i + (letter ? 1 : 0);
-  const int signAt = j;
-  if (j < length && (text[j] == '+' || text[j] == '-')) ++j;
-  if (j >= length || !isDecimalDigit(text[j])) return i;  // no exponent digits
-  copy.put('e');
-  if (j > signAt) copy.put(text[signAt]);
-  return copyDigits(text, j, length, copy);
-}
-
-// The nearest double of the copy. glibc's strtod raises overflow and
-// underflow for out-of-range texts, so the traps are held around it.
-double nearestDouble(RealCopy& copy) {
-  copy.text[copy.length] = '\0';  // length <= kMaxValueText + 1, inside
-  std::fenv_t saved;
-  std::feholdexcept(&saved);
-  const double d = std::strtod(copy.text, nullptr);
-  std::fesetenv(&saved);
-  return d;
-}
-
-// A REAL value text: the form first (6102 no digits, 6103 leftover), then
-// the double range (6102), then the single range (6104), then rounding.
-float convertReal(const char* text, int length) {
-  RealCopy copy;
-  int i = copyMantissa(text, length, copy);
-  if (i < length) i = copyExponent(text, i, length, copy);
-  if (i < length) reportReadError(kRealLeftover);
-  const double d = nearestDouble(copy);
-  if (copy.nonZero) {
-    const int kind = std::fpclassify(d);
-    if (kind == FP_INFINITE || kind == FP_ZERO || kind == FP_SUBNORMAL) {
-      reportReadError(kRealNoDigits);
-    }
-  }
-  if (std::fabs(d) > kLargestSingle) reportReadError(kRealRange);
-  return static_cast<float>(d);
+// The value of the statement's text as an INTEGER; a fault ends the
+// program with its report.
+std::int32_t convertInteger() {
+  std::int32_t value = 0;
+  if (const int fault = readIntegerText(statement.text, statement.textLength, value))
+    reportReadError(fault);
+  return value;
 }
 
 // Appends `c` to the value text; a text beyond kMaxValueText is 6408.
@@ -314,7 +160,7 @@ void appendToText(char c) {
 // The value text after the "*" serves this item and the next count - 1.
 void startRepeat(bool& counted) {
   if (counted) reportReadError(kCountPending);
-  const std::int32_t count = convertInteger(statement.text, statement.textLength);
+  const std::int32_t count = convertInteger();
   if (count < 1) reportReadError(kZeroCount);
   counted = true;
   statement.pendingRepeat = count - 1;
@@ -376,11 +222,13 @@ void beginRead() {
 }
 
 void getRealItem(float& value) {
-  if (nextValueText()) value = convertReal(statement.text, statement.textLength);
+  if (!nextValueText()) return;
+  if (const int fault = readRealText(statement.text, statement.textLength, value))
+    reportReadError(fault);
 }
 
 void getIntegerItem(std::int32_t& value) {
-  if (nextValueText()) value = convertInteger(statement.text, statement.textLength);
+  if (nextValueText()) value = convertInteger();
 }
 
 // The rest of the line is dropped unless the last value ended with it.

@@ -8,9 +8,6 @@
 
 namespace console {
 
-// The longest value text the reader holds; a longer one is error 6408.
-constexpr int kMaxValueText = 256;
-
 void beginRead();
 void getRealItem(float& value);
 void getIntegerItem(std::int32_t& value);
