@@ -70,16 +70,21 @@ void useInput(int argc, char** argv) {
   bench::useMemoryConsole(text, n);
 }
 
+int status = -1;
+
+void runPass() { status = bench::runProgram(); }
+
 }  // namespace
 
+// The pass runs with both the interposed functions and the analysis's own
+// call log recording; the floor replays the log. The two records must agree.
 int main(int argc, char** argv) {
   static bench::MathTape tape;
   static bench::MathTape replayed;
   useInput(argc, argv);
   recording = true;
-  const int status = bench::runProgram();
+  bench::recordMathTape(tape, runPass);
   recording = false;
-  bench::recordMathTape(tape);  // its own arithmetic is not recorded
   replayed = seen;
   seen = bench::MathTape{};
   recording = true;

@@ -19,13 +19,9 @@ struct MathTape {
   CallList sines, cosines, arctangents, roots;
 };
 
-// Fills `tape` with the calls of the pass whose results are in the
-// analysis record (call right after a whole pass). It follows the march
-// and the integrator call for call: each step asks for the sine and cosine
-// of its section, the slip test's square root, the tangent and stick terms,
-// and four slope stages; a request for the angle that the function's last
-// call already had is answered from memory and makes no call.
-void recordMathTape(MathTape& tape);
+// Runs `pass` with the analysis's math-call log set and fills `tape` with
+// the calls it made, per function, in order.
+void recordMathTape(MathTape& tape, void (*pass)());
 
 // Makes the calls of `tape`; returns the sum of the results so that none
 // of them can be left out.

@@ -4,8 +4,9 @@
 // back here); anything else that ends the run is a finding.
 #include <cstdint>
 
-#include "analysis/analysis.h"
+#include "analysis/record.h"
 #include "harness.h"
+#include "program/dialogue.h"
 
 namespace {
 

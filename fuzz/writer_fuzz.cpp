@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "console/fixed_format.h"
 #include "console/writer.h"
 #include "harness.h"
 

@@ -10,8 +10,9 @@
 #include <string>
 
 #include "analysis/analysis.h"
-#include "console/platform.h"
-#include "test_support.h"
+#include "console/memory_console.h"
+#include "program/dialogue.h"
+
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -84,66 +85,26 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::f
 
 namespace {
 
-// In-memory console that allocates nothing while serving: the input is
-// prepared before the run, the output goes into fixed buffers.
-const std::string* served = nullptr;
-std::size_t servedPos = 0;
-bool servedAsTerminal = false;
-char outBytes[1 << 20];
-std::size_t outUsed = 0;
-char errBytes[4096];
-std::size_t errUsed = 0;
-
-long readLine(char* buf, std::size_t max) {
-  counting = true;  // the first prompt has been written
-  std::size_t n = std::min(max, served->size() - servedPos);
-  if (servedAsTerminal) {
-    const void* lf = std::memchr(served->data() + servedPos, '\n', n);
-    if (lf != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(lf) - (served->data() + servedPos)) + 1;
-  }
-  std::memcpy(buf, served->data() + servedPos, n);
-  servedPos += n;
-  return static_cast<long>(n);
-}
-
-long keep(int fd, const char* bytes, std::size_t n) {
-  char* to = fd == 2 ? errBytes : outBytes;
-  std::size_t& used = fd == 2 ? errUsed : outUsed;
-  const std::size_t room = (fd == 2 ? sizeof errBytes : sizeof outBytes) - used;
-  std::memcpy(to + used, bytes, std::min(n, room));
-  used += std::min(n, room);
-  return static_cast<long>(n);
-}
-
-// The exception object itself is allocated: counting stops first.
-void endRun(int status) {
-  counting = false;
-  throw testio::ProcessExit{status};
-}
-
 struct DialogueRun {
   long allocations;
   int status;
   std::string out;
+  std::string err;
 };
 
+// The dialogue on the in-memory console, which allocates nothing while it
+// serves; counting covers the whole run, from the first prompt to the
+// process end (which jumps back, so no exception object is allocated).
 DialogueRun runDialogue(const std::string& input, bool terminal) {
-  testio::start("", terminal);  // resets the channel and the reader
-  served = &input;
-  servedPos = 0;
-  servedAsTerminal = terminal;
-  outUsed = errUsed = 0;
+  console::memory::start({.input = input, .terminal = terminal});
   allocations = 0;
-  console::platform::setHooks({readLine, keep, endRun});
-  int status = -1;
-  try {
-    orowan::runDialogue();
-  } catch (const testio::ProcessExit& e) {
-    status = e.status;
-  }
+  counting = true;
+  const int status = console::memory::run([] { orowan::runDialogue(); });
   counting = false;
-  testio::stop();
-  return {allocations, status, std::string(outBytes, outUsed)};
+  DialogueRun run{allocations, status, std::string(console::memory::out()),
+                  std::string(console::memory::err())};
+  console::memory::stop();
+  return run;
 }
 
 TEST(NoAllocation, TheCounterSeesAnAllocation) {
@@ -186,7 +147,7 @@ TEST(NoAllocation, NoneAfterTheFirstPrompt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const DialogueRun run = runDialogue(c.input, c.terminal);
-    EXPECT_EQ(run.status, c.status) << std::string(errBytes, errUsed);
+    EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.allocations, 0);
     // The passes did run: every pass writes its second result.
     EXPECT_NE(run.out.find("CALCULATED RESULT -- 2"), std::string::npos);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "console/failures.h"
-#include "console/platform.h"
+#include "console/memory_console.h"
 #include "console/reader.h"
 #include "test_support.h"
 
@@ -354,25 +354,13 @@ TEST(Reader, RangeEdgesUnderTheProgramsTraps) {
 
 // A failing read is reported as 6500.
 TEST(Reader, ReadFailureIs6500) {
-  static std::string errors;
-  errors.clear();
-  testio::start("5\n");
-  console::platform::setHooks({
-      [](char*, std::size_t) -> long { return -1; },
-      [](int fd, const char* bytes, std::size_t n) -> long {
-        if (fd == 2) errors.append(bytes, n);
-        return static_cast<long>(n);
-      },
-      [](int status) { throw testio::ProcessExit{status}; },
-  });
+  console::memory::start({.input = "5\n", .failReads = true});
   float value = 1.0f;
-  int status = 0;
-  try {
+  const int status = console::memory::run([&] {
     console::beginRead();
     console::getRealItem(value);
-  } catch (const testio::ProcessExit& exit) {
-    status = exit.status;
-  }
+  });
+  const std::string errors = testio::err();
   testio::stop();
   EXPECT_EQ(status, 1);
   EXPECT_NE(errors.find("run-time error F6500: READ(CON)"), std::string::npos) << errors;

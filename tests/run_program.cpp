@@ -139,18 +139,6 @@ Result runOnTerminal(std::string_view typed) {
   return result;
 }
 
-std::string show(std::string_view bytes) {
-  std::string s;
-  for (unsigned char c : bytes) {
-    if (c == '\r') s += "<CR>";
-    else if (c == '\n') s += "<LF>\n";
-    else if (c == '\f') s += "<FF>";
-    else if (c < 32 || c == 127) s += "<" + std::to_string(c) + ">";
-    else s += static_cast<char>(c);
-  }
-  return s;
-}
-
 std::string readData(const char* name) {
   std::ifstream file(std::string(OROWAN_TEST_DATA) + "/" + name, std::ios::binary);
   if (!file) throw std::runtime_error(std::string("missing test data ") + name);

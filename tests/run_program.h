@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "show_bytes.h"
+
 namespace e2e {
 
 struct Result {
@@ -32,8 +34,7 @@ Result run(std::string_view input, const Options& options = {});
 // byte 4 at the start of a line is the terminal's end of input.
 Result runOnTerminal(std::string_view typed);
 
-// Makes control bytes visible for failure messages.
-std::string show(std::string_view bytes);
+using testio::show;
 
 // The bytes of a test data file under tests/data.
 std::string readData(const char* name);

@@ -1,5 +1,6 @@
-// In-memory console for unit tests: standard input from a string, standard
-// output and error into strings, and the process end as an exception.
+// The in-memory console (console/memory_console.h) as the unit tests use
+// it: input from a string, output and error as strings, the process end as
+// a thrown ProcessExit.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,21 +9,22 @@
 #include <string>
 #include <string_view>
 
+#include "console/memory_console.h"
+#include "show_bytes.h"
+
 namespace testio {
 
-struct ProcessExit {
-  int status;
-};
+using ProcessExit = console::memory::ProcessExit;
 
-// Resets the console channel and reader and routes the descriptors into
-// memory. `terminal` makes both streams a shared terminal: each read then
-// returns one line (up to 132 bytes); otherwise each read returns up to
-// `chunk` bytes of `input`.
-void start(std::string_view input = {}, bool terminal = false, std::size_t chunk = 132);
+// Resets the console channel and reader and serves `input` (copied):
+// `terminal` makes both streams a shared terminal with one line per read;
+// otherwise each read returns up to `chunk` bytes.
+void start(std::string_view input = {}, bool terminal = false,
+           std::size_t chunk = console::kRecordSize);
 
-const std::string& out();  // bytes written to standard output
-const std::string& err();  // bytes written to standard error
-int reads();               // read calls made so far
+std::string out();  // bytes written to standard output
+std::string err();  // bytes written to standard error
+int reads();        // read calls made so far
 
 // Puts the system calls back.
 void stop();
@@ -33,8 +35,5 @@ class ConsoleTest : public ::testing::Test {
   void SetUp() override { start(); }
   void TearDown() override { stop(); }
 };
-
-// Makes control bytes visible: "\r\n" as "<CR><LF>" and so on.
-std::string show(std::string_view bytes);
 
 }  // namespace testio

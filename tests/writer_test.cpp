@@ -1,5 +1,7 @@
 // The record writer: field conversions, format lists, records and the
 // console channel, compared byte for byte.
+#include "console/fixed_format.h"
+#include "console/memory_console.h"
 #include "console/writer.h"
 
 #include <gtest/gtest.h>
@@ -364,50 +366,36 @@ TEST(Records, TableRowPutsEachPointUnderItsLabel) {
 
 // ------------------------------------------------------------ write calls
 
-std::vector<std::string> calls;  // each write to standard output
-std::string errors;              // standard error
-bool refuse = false;
-
-long recordingWrite(int fd, const char* bytes, std::size_t n) {
-  if (fd == 2) {
-    errors.append(bytes, n);
-    return static_cast<long>(n);
+// Each write call to standard output, in order.
+std::vector<std::string> calls() {
+  std::vector<std::string> result;
+  const std::string_view out = console::memory::out();
+  std::size_t at = 0;
+  for (int n : console::memory::callLengths()) {
+    result.emplace_back(out.substr(at, static_cast<std::size_t>(n)));
+    at += static_cast<std::size_t>(n);
   }
-  if (refuse) {
-    errno = ENOSPC;
-    return -1;
-  }
-  calls.emplace_back(bytes, n);
-  return static_cast<long>(n);
+  return result;
 }
 
-void throwingExit(int status) { throw testio::ProcessExit{status}; }
+std::string errors() { return std::string(console::memory::err()); }
 
 class WriteCalls : public ::testing::Test {
  protected:
-  void SetUp() override {
-    calls.clear();
-    errors.clear();
-    refuse = false;
-    console::platform::setHooks({nullptr, recordingWrite, throwingExit});
-    console::openConsoleChannel(false);
-  }
-  void TearDown() override { console::platform::setHooks({}); }
+  void SetUp() override { console::memory::start({}); }
+  void TearDown() override { console::memory::stop(); }
 
   // Writes one statement (real items, then an integer item if asked);
   // returns the exit status of a report, or -1.
   static int write(const char* text, std::initializer_list<double> reals = {},
                    bool integerItem = false) {
     const FormatList list(text);
-    try {
+    return console::memory::run([&] {
       console::beginWrite(list);
       for (double v : reals) console::putRealItem(static_cast<float>(v));
       if (integerItem) console::putIntegerItem(1);
       console::endWrite();
-    } catch (const testio::ProcessExit& e) {
-      return e.status;
-    }
-    return -1;
+    });
   }
 };
 
@@ -415,9 +403,9 @@ TEST_F(WriteCalls, OneCallPerRecordAndNothingBeforeEndWrite) {
   const FormatList list("(' A',F5.1,/,' B',/,'0C')");
   console::beginWrite(list);
   console::putRealItem(1.0f);
-  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(calls().empty());
   console::endWrite();
-  EXPECT_EQ(calls, (std::vector<std::string>{"A  1.0", "\r\nB", "\r\n\r\nC"}));
+  EXPECT_EQ(calls(), (std::vector<std::string>{"A  1.0", "\r\nB", "\r\n\r\nC"}));
 }
 
 TEST_F(WriteCalls, LongRecordsGoOutInPiecesOf132Bytes) {
@@ -435,12 +423,15 @@ TEST_F(WriteCalls, LongRecordsGoOutInPiecesOf132Bytes) {
     std::string record = "0";
     for (int i = 1; i < c.length; ++i) record += static_cast<char>('A' + i % 26);
     const std::string text = "('" + record + "')";
+    const std::size_t before = calls().size();
     write(text.c_str());
-    ASSERT_EQ(calls.size(), c.pieces.size()) << c.length;
+    const std::vector<std::string> all = calls();
+    const std::vector<std::string> pieces(all.begin() + static_cast<long>(before), all.end());
+    ASSERT_EQ(pieces.size(), c.pieces.size()) << c.length;
     std::string joined;
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-      EXPECT_EQ(static_cast<int>(calls[i].size()), c.pieces[i]) << c.length << " piece " << i;
-      joined += calls[i];
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      EXPECT_EQ(static_cast<int>(pieces[i].size()), c.pieces[i]) << c.length << " piece " << i;
+      joined += pieces[i];
     }
     EXPECT_EQ(joined, "\r\n\r\n" + record.substr(1)) << c.length;
   }
@@ -448,9 +439,9 @@ TEST_F(WriteCalls, LongRecordsGoOutInPiecesOf132Bytes) {
 
 TEST_F(WriteCalls, OwedBlanksCrossAPieceBoundary) {
   write("(' A',140X,'E')");  // 1 + 1 + 140 + 1 = 143 bytes, no line open
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0], "A" + std::string(130, ' '));
-  EXPECT_EQ(calls[1], std::string(10, ' ') + "E");
+  ASSERT_EQ(calls().size(), 2u);
+  EXPECT_EQ(calls()[0], "A" + std::string(130, ' '));
+  EXPECT_EQ(calls()[1], std::string(10, ' ') + "E");
 }
 
 TEST_F(WriteCalls, FaultsAreReportedAsWriteErrors) {
@@ -470,15 +461,16 @@ TEST_F(WriteCalls, FaultsAreReportedAsWriteErrors) {
   for (const Case& c : cases) {
     SetUp();
     EXPECT_EQ(write(c.text, c.reals, c.integerItem), 1) << c.text;
-    EXPECT_NE(errors.find(c.report), std::string::npos) << c.text << ": " << testio::show(errors);
-    EXPECT_TRUE(calls.empty()) << c.text;
+    EXPECT_NE(errors().find(c.report), std::string::npos) << c.text << ": " << testio::show(errors());
+    EXPECT_TRUE(calls().empty()) << c.text;
   }
 }
 
 TEST_F(WriteCalls, FullDeviceEndsTheProgram) {
-  refuse = true;
+  console::memory::start({.input = {}, .refuseWrites = true});
   EXPECT_EQ(write("(' A')"), 1);
-  EXPECT_NE(errors.find("run-time error F6422: WRITE(CON)"), std::string::npos) << testio::show(errors);
+  EXPECT_NE(errors().find("run-time error F6422: WRITE(CON)"), std::string::npos)
+      << testio::show(errors());
 }
 
 // ------------------------------------------------------------ line state
