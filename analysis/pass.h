@@ -81,7 +81,6 @@ struct Fault {
 struct PassResult {
   Outcome outcome = Outcome::fault;
   Fault fault;  // when outcome is fault
-  Stage reached = Stage::input;  // the last stage that completed, or the faulting one
 
   // Derived geometry (valid from Stage::geometry on).
   float ROLL_DIAMETER = 0, F_EXIT_PLANE = 0, F_ENTRY_PLANE = 0, DH = 0;

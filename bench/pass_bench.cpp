@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
+#include "analysis/pass.h"
 #include "console/reader.h"
 #include "console/writer.h"
+#include "program/report.h"
 #include "math_floor.h"
 #include "pass_harness.h"
 
@@ -40,8 +42,7 @@ BENCHMARK(BM_WholePass);
 // The math-library calls of that pass, and nothing else.
 void BM_MathFloor(benchmark::State& state) {
   static bench::MathTape tape;
-  runExamplePass();
-  bench::recordMathTape(tape);
+  bench::recordMathTape(tape, runExamplePass);
   for (auto _ : state) benchmark::DoNotOptimize(bench::runMathTape(tape));
   state.counters["sin"] = tape.sines.count;
   state.counters["cos"] = tape.cosines.count;
@@ -55,13 +56,27 @@ void BM_ExitSideMarch(benchmark::State& state) {
   runExamplePass();
   bench::enableTraps();
   for (auto _ : state) {
-    orowan::marchRollGap(orowan::Side::exit);
+    orowan::marchRollGap(orowan::Side::exit, orowan::stressTableWriter());
     benchmark::DoNotOptimize(rec.F);
   }
   bench::disableTraps();
   state.counters["steps"] = rec.EXIT_STEPS;
 }
 BENCHMARK(BM_ExitSideMarch);
+
+// The example pass as a library call: both marches with every step kept,
+// the loads and the summary, nothing written. Compare with BM_WholePass.
+void BM_LibraryPass(benchmark::State& state) {
+  static orowan::PassResult result;
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  for (auto _ : state) {
+    orowan::solvePass(input, result);
+    benchmark::DoNotOptimize(result.ROLLING_FORCE);
+  }
+}
+BENCHMARK(BM_LibraryPass);
 
 // One integrator step of the given kind at the states of the example's
 // exit-side march, taken in turn.
