@@ -6,7 +6,7 @@
 #   check_outputs.sh save BINARY CASES OUTDIR      records the outputs
 #   check_outputs.sh compare BINARY CASES REFDIR   fails on any difference
 #
-# Cases come from `bench/make_inputs.py cases CASES`.
+# Cases come from `tests/generate_inputs.py cases CASES`.
 set -euo pipefail
 mode=$1 binary=$2 cases=$3 dir=$4
 

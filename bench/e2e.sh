@@ -16,7 +16,7 @@ passes=${2:-1000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-python3 "$here/make_inputs.py" passes "$passes" > "$work/input.txt"
+python3 "$here/../tests/generate_inputs.py" passes "$passes" > "$work/input.txt"
 input_bytes=$(wc -c < "$work/input.txt")
 
 # Wall time, best of three runs.

@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-"""Writes a fixed set of program inputs, the same on every machine.
+"""Program inputs, the same on every machine: for the compiler-independence
+test, for checking that a change leaves every output byte as it was, and
+for timing.
 
-Usage: generate_inputs.py DIRECTORY [COUNT]
+  generate_inputs.py cases DIRECTORY [COUNT]   COUNT (240) files NNN.in
+  generate_inputs.py passes COUNT              one input of COUNT passes
 
-Each input is one file of typed answers: slipping, sticking and mixed
-passes, passes without a neutral point (tensions), several passes in one
-run, and inputs that end in a run-time error (bad values, end of input,
-arithmetic faults). The numbers come from a fixed 64-bit linear
-congruential generator, so the set never depends on the Python version.
+Each case is one file of typed answers: slipping, sticking and mixed
+passes, passes without a neutral point (tensions), answers in the other
+free forms (repeats, commas, exponents, one line, null answers keeping the
+previous pass's values), CR LF line ends, several passes in one run, and
+inputs that end in a run-time error (bad values, end of input, arithmetic
+faults). The numbers come from a fixed 64-bit linear congruential
+generator, so the set never depends on the Python version.
 """
 import os
 import sys
@@ -76,6 +81,14 @@ def pass_lines(rng, kind):
 
 PASS_KINDS = ["slip", "stick", "mixed", "tensions", "no neutral point", "no reduction"]
 
+# Whole passes typed in the reader's other forms.
+ODD_PASSES = [
+    ["100", "2*1.5", "20", "2*0", "0.1"],          # repeats: H1 = H2 = 1.5
+    ["1.0E2", "2.0d0,1.5", "2E1", "0,0", ".1"],   # exponent letters, commas
+    ["100 2 1.5 20 0 0 0.1"],                      # one line: later reads wait
+    [",", ", ,", "/", "/", "0.2"],                 # null answers keep the values
+]
+
 # Faults, each put in place of one answer of a pass: (prompt index, text).
 FAULTS = [
     (4, "0"),            # friction 0: divide by zero
@@ -93,6 +106,9 @@ FAULTS = [
     (3, "5000 0"),       # back tension far beyond
     (0, "3.4028234E38"), # largest single: overflow in the geometry
     (4, "1E-45"),        # smallest denormal friction: overflow
+    (2, "x" * 300),      # a value longer than the reader holds
+    (4, "(5)"),          # parenthesised
+    (0, "1e"),           # exponent without digits: leftover
 ]
 
 
@@ -103,6 +119,8 @@ def one_input(rng, number):
     for p in range(passes):
         kind = PASS_KINDS[(number + p) % len(PASS_KINDS)]
         answers = pass_lines(rng, kind)
+        if p > 0 and number % 5 == 2:
+            answers = list(ODD_PASSES[(number // 5) % len(ODD_PASSES)])
         last = p == passes - 1
         if last and number % 4 == 3:
             prompt, bad = FAULTS[(number // 4) % len(FAULTS)]
@@ -111,17 +129,40 @@ def one_input(rng, number):
         lines.append("1" if not last else ["0", "2", "-1"][rng.index(3)])
     if number % 9 == 5:  # end of input at some prompt of the last pass
         del lines[len(lines) - 1 - rng.index(6):]
-    return "\n".join(lines) + ("\n" if lines else "")
+    text = "\n".join(lines) + ("\n" if lines else "")
+    if number % 17 == 3:
+        text = text.replace("\n", "\r\n")
+    if number % 13 == 7:  # input ends inside a line
+        text = text[:rng.index(len(text) + 1)]
+    return text
 
 
-def main():
-    directory = sys.argv[1]
-    count = int(sys.argv[2]) if len(sys.argv) > 2 else 240
+def write_cases(directory, count):
     os.makedirs(directory, exist_ok=True)
     rng = Numbers(20240601)
     for number in range(count):
-        with open(os.path.join(directory, "%03d.txt" % number), "w", newline="") as f:
+        with open(os.path.join(directory, "%03d.in" % number), "w", newline="") as f:
             f.write(one_input(rng, number))
+
+
+def write_passes(count):
+    """The example pass, then slipping and mixed passes, answer 1 between."""
+    rng = Numbers(5)
+    lines = []
+    for n in range(count):
+        kind = "mixed" if n % 2 else "slip"
+        lines += ["100", "2 1.5", "20", "0 0", "0.1"] if n == 0 else pass_lines(rng, kind)
+        lines.append("1" if n + 1 < count else "0")
+    sys.stdout.write("\n".join(lines) + "\n")
+
+
+def main():
+    if len(sys.argv) >= 3 and sys.argv[1] == "cases":
+        write_cases(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 240)
+    elif len(sys.argv) == 3 and sys.argv[1] == "passes":
+        write_passes(int(sys.argv[2]))
+    else:
+        sys.exit(__doc__)
 
 
 if __name__ == "__main__":

@@ -30,14 +30,14 @@ build() {  # name compiler flags
 runs="$prefix-runs"
 rm -rf "$runs"
 mkdir -p "$runs/inputs"
-python3 "$here/generate_inputs.py" "$runs/inputs" "$count"
+python3 "$here/../generate_inputs.py" cases "$runs/inputs" "$count"
 
 for entry in "${builds[@]}"; do
   IFS='|' read -r name compiler flags <<<"$entry"
   build "$name" "$compiler" "$flags"
   mkdir -p "$runs/$name"
-  for input in "$runs/inputs"/*.txt; do
-    base="$runs/$name/$(basename "$input" .txt)"
+  for input in "$runs/inputs"/*.in; do
+    base="$runs/$name/$(basename "$input" .in)"
     status=0
     "$prefix-$name/orowan" <"$input" >"$base.out" 2>"$base.err" || status=$?
     echo "$status" >"$base.status"
