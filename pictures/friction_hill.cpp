@@ -107,14 +107,11 @@ std::vector<Polyline> stickRuns(const Frame& f, const MarchSteps& march) {
   return runs;
 }
 
-// The RK curve from the march with more RK values: a line across the
-// panel when every value is the same.
+// The RK curve from the exit march (from the entry march when the exit
+// march has none): a line across the panel when every value is the same.
 std::vector<Polyline> rkRuns(const Frame& f, const FrictionHill& hill) {
-  const MarchSteps& a = hill.exitMarch;
-  const MarchSteps& b = hill.entryMarch;
-  std::size_t na = std::min(a.X.size(), a.RK.size()), nb = std::min(b.X.size(), b.RK.size());
-  const MarchSteps& m = na >= nb ? a : b;
-  std::size_t n = std::max(na, nb);
+  const MarchSteps& m = hill.exitMarch.RK.empty() ? hill.entryMarch : hill.exitMarch;
+  std::size_t n = std::min(m.X.size(), m.RK.size());
   Extent values;
   for (std::size_t i = 0; i < n; ++i) {
     if (std::isfinite(m.X[i])) values.add(m.RK[i]);
@@ -264,7 +261,7 @@ std::vector<LegendEntry> legendEntries(const FrictionHill& hill, Quantity q) {
     entries.back().halo = true;
   }
   if (hill.neutral) {
-    entries.push_back(lineEntry("neutral point", "neutral", {"#000000", 0, ""}));
+    entries.push_back(lineEntry("neutral point", "neutral-point", {"#000000", 0, ""}));
     entries.back().marker = MarkerShape::ring;
     entries.back().markerColour = "#000000";
   }

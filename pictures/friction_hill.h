@@ -8,7 +8,8 @@
 //   path.curve.exit, path.curve.entry  one vertex per drawable step, in the
 //       order of the steps: the exit march solid blue, the entry march
 //       dashed orange (told apart in black and white by the dash);
-//   path.curve.rk      the yield stress RK: a horizontal line across the
+//   path.curve.rk      the yield stress RK of the exit march (of the entry
+//       march when the exit march has none): a horizontal line across the
 //       panel when RK is the same at every step, else one vertex per step;
 //   path.stick.exit, path.stick.entry  a wide translucent band under the
 //       stretches where the march sticks (from the start of each sticking

@@ -158,9 +158,11 @@ void drawCurve(SvgWriter& svg, const std::vector<Polyline>& runs, const std::str
   svg.leaf("path", {{"class", cls}, {"d", pathData(runs)}, {"fill", "none"},
                     {"stroke", style.colour}, {"stroke-width", num(style.width)},
                     {"stroke-dasharray", dashOf(style)}, {"stroke-linejoin", "round"}});
+  // A lone point would not show as a path: a dot of class "point <kind>".
+  std::string dotClass = "point " + (cls.rfind("curve ", 0) == 0 ? cls.substr(6) : cls);
   for (const Polyline& run : runs) {
     if (run.size() != 1) continue;
-    svg.leaf("circle", {{"class", "point " + cls}, {"cx", num(run[0].x)}, {"cy", num(run[0].y)},
+    svg.leaf("circle", {{"class", dotClass}, {"cx", num(run[0].x)}, {"cy", num(run[0].y)},
                         {"r", num(style.width + 1.5)}, {"fill", style.colour}});
   }
 }
