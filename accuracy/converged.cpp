@@ -30,44 +30,52 @@ class Marcher {
   Marcher(const SlabModel& model, Side side) : model_(model), side_(side) {}
 
   // d(state)/dphi with the contact held: slope, P dX/dphi, P X dX/dphi.
-  MarchState rate(Contact contact, double phi, const MarchState& y) const {
-    const Angle a(phi);
+  MarchState rate(Contact contact, const Angle& a, const MarchState& y) const {
     const Section s = model_.sectionAs(side_, contact, a, y.F);
     const double dX = model_.R() * a.cos;
     return {model_.slope(side_, s, a, y.F), s.P * dX, s.P * model_.position(a) * dX};
   }
 
-  // Classical RK4 (nodes 0, 1/2, 1/2, 1; weights 1, 2, 2, 1 sixths).
-  MarchState rk4(Contact contact, double phi, const MarchState& y, double h) const {
-    const MarchState k1 = rate(contact, phi, y);
-    const MarchState k2 = rate(contact, phi + 0.5 * h, plusScaled(y, 0.5 * h, k1));
-    const MarchState k3 = rate(contact, phi + 0.5 * h, plusScaled(y, 0.5 * h, k2));
-    const MarchState k4 = rate(contact, phi + h, plusScaled(y, h, k3));
+  // Classical RK4 (nodes 0, 1/2, 1/2, 1; weights 1, 2, 2, 1 sixths), given
+  // the step's start, middle and end angles.
+  MarchState rk4(Contact contact, const Angle& start, const Angle& middle, const Angle& end, const MarchState& y,
+                 double h) const {
+    const MarchState k1 = rate(contact, start, y);
+    const MarchState k2 = rate(contact, middle, plusScaled(y, 0.5 * h, k1));
+    const MarchState k3 = rate(contact, middle, plusScaled(y, 0.5 * h, k2));
+    const MarchState k4 = rate(contact, end, plusScaled(y, h, k3));
     return {y.F + h / 6.0 * (k1.F + 2.0 * k2.F + 2.0 * k3.F + k4.F),
             y.Q + h / 6.0 * (k1.Q + 2.0 * k2.Q + 2.0 * k3.Q + k4.Q),
             y.M + h / 6.0 * (k1.M + 2.0 * k2.M + 2.0 * k3.M + k4.M)};
   }
 
-  // A - 1 at (phi, F): negative where the strip slips.
-  double slipMargin(double phi, double F) const {
-    return model_.slipRoot(F, model_.thickness(Angle(phi))) - 1.0;
+  MarchState rk4(Contact contact, const Angle& start, const MarchState& y, double h) const {
+    return rk4(contact, start, Angle(start.phi + 0.5 * h), Angle(start.phi + h), y, h);
   }
 
-  // One step of h from phi. When the contact at the end differs from the
-  // one at the start, the step is split where A crosses 1 (found along
+  // A - 1 at (angle, F): negative where the strip slips.
+  double slipMargin(const Angle& a, double F) const { return model_.slipRoot(F, model_.thickness(a)) - 1.0; }
+
+  // One step of h from `start`. When the contact at the end differs from
+  // the one at the start, the step is split where A crosses 1 (found along
   // partial steps, each of fourth order) and finished in the new contact.
-  MarchState advance(double phi, const MarchState& y, double h) const {
-    const double startMargin = slipMargin(phi, y.F);
+  MarchState advance(const Angle& start, const MarchState& y, double h) const {
+    const Angle end(start.phi + h);
+    const double startMargin = slipMargin(start, y.F);
     const Contact contact = startMargin < 0.0 ? Contact::slip : Contact::stick;
-    const MarchState end = rk4(contact, phi, y, h);
-    const double endMargin = slipMargin(phi + h, end.F);
-    if ((endMargin < 0.0) == (startMargin < 0.0)) return end;
-    const auto margin = [&](double t) { return slipMargin(phi + t * h, rk4(contact, phi, y, t * h).F); };
+    const MarchState atEnd = rk4(contact, start, Angle(start.phi + 0.5 * h), end, y, h);
+    const double endMargin = slipMargin(end, atEnd.F);
+    if ((endMargin < 0.0) == (startMargin < 0.0)) return atEnd;
+    const auto margin = [&](double t) {
+      return slipMargin(Angle(start.phi + t * h), rk4(contact, start, y, t * h).F);
+    };
     const double t = findBracketedRoot(margin, 0.0, 1.0, startMargin, endMargin);
-    const MarchState atSwitch = rk4(contact, phi, y, t * h);
+    const MarchState atSwitch = rk4(contact, start, y, t * h);
     const Contact next = contact == Contact::slip ? Contact::stick : Contact::slip;
-    return rk4(next, phi + t * h, atSwitch, (1.0 - t) * h);
+    return rk4(next, Angle(start.phi + t * h), atSwitch, (1.0 - t) * h);
   }
+
+  MarchState advance(double phi, const MarchState& y, double h) const { return advance(Angle(phi), y, h); }
 
  private:
   const SlabModel& model_;

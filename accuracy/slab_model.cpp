@@ -42,23 +42,27 @@ SlabModel::SlabModel(const PassConditions& pass)
       c_(1.0 - std::numbers::pi / 4.0) {
   if (U_ == 0.0) raiseFault(FaultKind::divideByZero, "friction coefficient of zero");
   if (RK_ == 0.0) raiseFault(FaultKind::divideByZero, "yield stress of zero");
+  inverseRK_ = 1.0 / RK_;
+  half_ = 0.5 / U_;
+  halfSquared_ = half_ * half_;
+  fourC_ = 4.0 * c_;
 }
 
-// A = 2B / (1/(2U) + sqrt(1/(4U^2) + 4cB)): the root without the
-// cancellation of (sqrt(...) - 1/(2U)) when 4cB is small against 1/(4U^2).
-double SlabModel::slipRoot(double F, double H) const {
-  const double B = 1.0 + checkedDivide(F, H, "F/H: thickness of zero") / RK_;
-  const double half = 0.5 / U_;
-  const double root = checkedSqrt(half * half + 4.0 * c_ * B, "slip root: tension beyond the yield");
-  return 2.0 * B / (half + root);
+// A = 2B / (1/(2U) + sqrt(1/(4U^2) + 4cB)), B = 1 + stress/RK: the root
+// without the cancellation of sqrt(...) - 1/(2U) when 4cB is small.
+double SlabModel::slipRootOfStress(double stress) const {
+  const double B = 1.0 + stress * inverseRK_;
+  const double root = checkedSqrt(halfSquared_ + fourC_ * B, "slip root: tension beyond the yield");
+  return 2.0 * B / (half_ + root);
 }
 
 Section SlabModel::section(Side side, const Angle& a, double F) const {
   Section s{};
   s.H = thickness(a);
-  s.A = slipRoot(F, s.H);
+  const double stress = checkedDivide(F, s.H, "F/H: thickness of zero");
+  s.A = slipRootOfStress(stress);
   s.contact = s.A < 1.0 ? Contact::slip : Contact::stick;
-  complete(side, a, F, s);
+  complete(side, a, stress, s);
   return s;
 }
 
@@ -66,15 +70,15 @@ Section SlabModel::sectionAs(Side side, Contact contact, const Angle& a, double 
   Section s{};
   s.H = thickness(a);
   s.contact = contact;
-  if (contact == Contact::slip) s.A = slipRoot(F, s.H);
-  complete(side, a, F, s);
+  const double stress = checkedDivide(F, s.H, "F/H: thickness of zero");
+  if (contact == Contact::slip) s.A = slipRootOfStress(stress);
+  complete(side, a, stress, s);
   return s;
 }
 
 // Slip: P = (RK W + F/H) / (1 + U g), with the positive U on both sides.
 // Stick: P = F/H + RK (pi/4 -+ g/2), the sign belonging to the side.
-void SlabModel::complete(Side side, const Angle& a, double F, Section& s) const {
-  const double stress = checkedDivide(F, s.H, "F/H: thickness of zero");
+void SlabModel::complete(Side side, const Angle& a, double stress, Section& s) const {
   if (s.contact == Contact::slip) {
     s.W = 1.0 - c_ * s.A * s.A;
     s.P = checkedDivide(RK_ * s.W + stress, 1.0 + U_ * a.g, "slip pressure factor of zero");

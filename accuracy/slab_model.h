@@ -70,7 +70,11 @@ class SlabModel {
   double thickness(const Angle& a) const { return 2.0 * R_ * (1.0 - a.cos) + H2_; }
   double position(const Angle& a) const { return R_ * a.sin; }
   // The positive root A of c A^2 + A/(2U) = 1 + F/(H RK).
-  double slipRoot(double F, double H) const;
+  double slipRoot(double F, double H) const {
+    return slipRootOfStress(checkedDivide(F, H, "F/H: thickness of zero"));
+  }
+  // The same from the horizontal stress F/H.
+  double slipRootOfStress(double stress) const;
   // The section at (phi, F), slip or stick decided by A < 1.
   Section section(Side side, const Angle& a, double F) const;
   // The same with the state given (the converged solver holds it over a step).
@@ -84,10 +88,12 @@ class SlabModel {
 
  private:
   // W, the stick term and P of a section whose H, A (slip) and contact are set.
-  void complete(Side side, const Angle& a, double F, Section& s) const;
+  void complete(Side side, const Angle& a, double stress, Section& s) const;
 
   double R_, H2_, RK_, U_;
   double c_;  // 1 - pi/4
+  // Constants of the slip root, worked out once: 1/RK, 1/(2U), 1/(4U^2), 4c.
+  double inverseRK_, half_, halfSquared_, fourC_;
 };
 
 }  // namespace orowan::accuracy
