@@ -25,8 +25,13 @@ double simpson(Function f, double a, double b, int panels) {
 }  // namespace
 
 ClassicInput classicInputFrom(const PassConditions& pass) {
-  return {pass.R, pass.H1, pass.H2, 1.15 * pass.meanYieldStress, std::fabs(pass.friction),
-          pass.backTension, pass.frontTension};
+  return {pass.R,
+          pass.H1,
+          pass.H2,
+          1.15 * pass.meanYieldStress,
+          std::fabs(pass.friction),
+          pass.backTension,
+          pass.frontTension};
 }
 
 // S. Ekelund, "Steel" 93 (1933); Swedish original usually dated 1927.
@@ -53,8 +58,10 @@ double hillForce(const ClassicInput& in) {
 // sticking zone, shear stress S/2 everywhere.
 ClassicResult simsResult(const ClassicInput& in) {
   const double r = draft(in) / in.H1, pi = std::numbers::pi;
-  const double a = std::sqrt((1.0 - r) / r), b = std::sqrt(in.R / in.H2), root = std::sqrt(in.H2 / in.R);
-  const double phiN = root * std::tan(pi / 8.0 * root * std::log(1.0 - r) + 0.5 * std::atan(std::sqrt(r / (1.0 - r))));
+  const double a = std::sqrt((1.0 - r) / r), b = std::sqrt(in.R / in.H2),
+               root = std::sqrt(in.H2 / in.R);
+  const double phiN = root * std::tan(pi / 8.0 * root * std::log(1.0 - r) +
+                                      0.5 * std::atan(std::sqrt(r / (1.0 - r))));
   const double hN = in.H2 + in.R * phiN * phiN;
   const double Qp = pi / 2.0 * a * std::atan(1.0 / a) - pi / 4.0 - a * b * std::log(hN / in.H2) +
                     0.5 * a * b * std::log(1.0 / (1.0 - r));
@@ -70,10 +77,13 @@ ClassicResult blandFordResult(const ClassicInput& in) {
   const auto H = [b](double phi) { return 2.0 * b * std::atan(b * phi); };
   const auto h = [&](double phi) { return in.H2 + in.R * phi * phi; };
   const double exitFactor = 1.0 - in.frontTension / in.S, entryFactor = 1.0 - in.backTension / in.S;
-  const double Hn = H(alpha) / 2.0 - std::log(in.H1 / in.H2 * exitFactor / entryFactor) / (2.0 * in.friction);
+  const double Hn =
+      H(alpha) / 2.0 - std::log(in.H1 / in.H2 * exitFactor / entryFactor) / (2.0 * in.friction);
   if (!(Hn > 0.0 && Hn < H(alpha))) return {kNaN, kNaN, kNaN};
   const double phiN = std::tan(Hn / (2.0 * b)) / b;
-  const auto exitPressure = [&](double phi) { return in.S * h(phi) / in.H2 * exitFactor * std::exp(in.friction * H(phi)); };
+  const auto exitPressure = [&](double phi) {
+    return in.S * h(phi) / in.H2 * exitFactor * std::exp(in.friction * H(phi));
+  };
   const auto entryPressure = [&](double phi) {
     return in.S * h(phi) / in.H1 * entryFactor * std::exp(in.friction * (H(alpha) - H(phi)));
   };

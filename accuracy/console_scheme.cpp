@@ -26,7 +26,8 @@ Grid singlePrecisionGrid(const PassConditions& pass, int N) {
               H2 = static_cast<float>(pass.H2);
   const float DH = static_cast<float>(static_cast<double>(H1) - H2);
   const double dh = DH;
-  const float XL = static_cast<float>(checkedSqrt(R * dh - 0.25 * (dh * dh), "contact length: H2 above H1"));
+  const float XL =
+      static_cast<float>(checkedSqrt(R * dh - 0.25 * (dh * dh), "contact length: H2 above H1"));
   const double angle = std::atan(checkedDivide(XL, R - 0.5 * (static_cast<double>(H1) - H2),
                                                "contact angle: reduction of twice the radius"));
   const float contactAngle = static_cast<float>(angle), step = static_cast<float>(angle / N);
@@ -70,7 +71,8 @@ struct History {
 // y - k1/2 + k2, y + k2/2 + k3/2; weights 1, 3, 1, 1 sixths. H, W or the
 // stick term stay those of the step's start; the angle terms follow the
 // stage.
-double consoleStep(const SlabModel& model, Side side, const Section& held, double phi, double y, double h) {
+double consoleStep(const SlabModel& model, Side side, const Section& held, double phi, double y,
+                   double h) {
   const auto f = [&](double x, double F) { return model.slope(side, held, Angle(x), F); };
   const double k1 = h * f(phi, y);
   const double k2 = h * f(phi + h / 2, y + k1 / 2);
@@ -80,7 +82,8 @@ double consoleStep(const SlabModel& model, Side side, const Section& held, doubl
 }
 
 // One march over its start angles; the entry side steps downward.
-History march(const SlabModel& model, Side side, const std::vector<double>& angles, double step, double F) {
+History march(const SlabModel& model, Side side, const std::vector<double>& angles, double step,
+              double F) {
   History hist;
   const double h = side == Side::exit ? step : -step;
   for (double phi : angles) {
@@ -100,7 +103,8 @@ History march(const SlabModel& model, Side side, const std::vector<double>& angl
 // F_entry(k) - F_exit(i) <= 0, k = entry steps - i + 1; at i = 1 a
 // difference below -0.01 kgf/mm means no neutral point.
 int neutralStep(const History& exit, const History& entry) {
-  const int exitSteps = static_cast<int>(exit.F.size()), entrySteps = static_cast<int>(entry.F.size());
+  const int exitSteps = static_cast<int>(exit.F.size()),
+            entrySteps = static_cast<int>(entry.F.size());
   for (int i = 1; i <= exitSteps && i <= entrySteps; ++i) {
     const double d = entry.F[entrySteps - i] - exit.F[i - 1];
     if (!(d <= 0.0)) continue;
@@ -115,7 +119,8 @@ int neutralStep(const History& exit, const History& entry) {
 // (XBeyond, the position after the last exit step, when i is the last).
 void rectangleLoads(const History& exit, const History& entry, double XBeyond, int i, Solution& s) {
   double force = 0, moment = 0;
-  const int entrySteps = static_cast<int>(entry.X.size()), exitSteps = static_cast<int>(exit.X.size());
+  const int entrySteps = static_cast<int>(entry.X.size()),
+            exitSteps = static_cast<int>(exit.X.size());
   for (int j = 0; j < entrySteps - i; ++j) {
     const double w = entry.X[j] - entry.X[j + 1];
     force += w * entry.P[j];
@@ -130,11 +135,13 @@ void rectangleLoads(const History& exit, const History& entry, double XBeyond, i
 }
 
 void keepSteps(const History& h, std::vector<StepRecord>& out) {
-  for (size_t j = 0; j < h.X.size(); ++j) out.push_back({h.X[j], h.phi[j], h.F[j], h.P[j], h.slipStick[j]});
+  for (size_t j = 0; j < h.X.size(); ++j)
+    out.push_back({h.X[j], h.phi[j], h.F[j], h.P[j], h.slipStick[j]});
 }
 
 // Neutral point from the exit-side history at the neutral step, and loads.
-void consoleNeutralAndLoads(const History& exit, const History& entry, double XBeyond, Solution& s) {
+void consoleNeutralAndLoads(const History& exit, const History& entry, double XBeyond,
+                            Solution& s) {
   const int i = neutralStep(exit, entry);
   if (i == 0) {
     s.status = Status::noNeutralPoint;
@@ -155,10 +162,13 @@ Solution solveConsoleScheme(const PassConditions& pass, const ConsoleSchemeOptio
   try {
     const Geometry geometry = contactGeometry(pass);
     const SlabModel model(pass);
-    const Grid grid = options.singlePrecisionGrid ? singlePrecisionGrid(pass, N) : exactGrid(geometry.contactAngle, N);
+    const Grid grid = options.singlePrecisionGrid ? singlePrecisionGrid(pass, N)
+                                                  : exactGrid(geometry.contactAngle, N);
     Solution s = startSolution(pass, geometry, static_cast<int>(grid.exit.size()));
-    const History exit = march(model, Side::exit, grid.exit, grid.step, -(pass.H2 * pass.frontTension));
-    const History entry = march(model, Side::entry, grid.entry, grid.step, -(pass.H1 * pass.backTension));
+    const History exit =
+        march(model, Side::exit, grid.exit, grid.step, -(pass.H2 * pass.frontTension));
+    const History entry =
+        march(model, Side::entry, grid.entry, grid.step, -(pass.H1 * pass.backTension));
     if (options.keepSteps) keepSteps(exit, s.exitSteps), keepSteps(entry, s.entrySteps);
     consoleNeutralAndLoads(exit, entry, model.position(Angle(grid.exitBeyond)), s);
     return s;

@@ -38,8 +38,8 @@ class Marcher {
 
   // Classical RK4 (nodes 0, 1/2, 1/2, 1; weights 1, 2, 2, 1 sixths), given
   // the step's start, middle and end angles.
-  MarchState rk4(Contact contact, const Angle& start, const Angle& middle, const Angle& end, const MarchState& y,
-                 double h) const {
+  MarchState rk4(Contact contact, const Angle& start, const Angle& middle, const Angle& end,
+                 const MarchState& y, double h) const {
     const MarchState k1 = rate(contact, start, y);
     const MarchState k2 = rate(contact, middle, plusScaled(y, 0.5 * h, k1));
     const MarchState k3 = rate(contact, middle, plusScaled(y, 0.5 * h, k2));
@@ -54,7 +54,9 @@ class Marcher {
   }
 
   // A - 1 at (angle, F): negative where the strip slips.
-  double slipMargin(const Angle& a, double F) const { return model_.slipRoot(F, model_.thickness(a)) - 1.0; }
+  double slipMargin(const Angle& a, double F) const {
+    return model_.slipRoot(F, model_.thickness(a)) - 1.0;
+  }
 
   // One step of h from `start`. When the contact at the end differs from
   // the one at the start, the step is split where A crosses 1 (found along
@@ -75,7 +77,9 @@ class Marcher {
     return rk4(next, Angle(start.phi + t * h), atSwitch, (1.0 - t) * h);
   }
 
-  MarchState advance(double phi, const MarchState& y, double h) const { return advance(Angle(phi), y, h); }
+  MarchState advance(double phi, const MarchState& y, double h) const {
+    return advance(Angle(phi), y, h);
+  }
 
  private:
   const SlabModel& model_;
@@ -126,7 +130,9 @@ Crossing locateCrossing(const SlabModel& model, const Marches& m, int j) {
   const Marcher fromExit(model, Side::exit), fromEntry(model, Side::entry);
   const double lo = m.phi(j - 1), h = m.phi(j) - lo;
   const auto exitAt = [&](double t) { return fromExit.advance(lo, m.exit[j - 1], t * h); };
-  const auto entryAt = [&](double t) { return fromEntry.advance(m.phi(j), m.entry[j], -(1.0 - t) * h); };
+  const auto entryAt = [&](double t) {
+    return fromEntry.advance(m.phi(j), m.entry[j], -(1.0 - t) * h);
+  };
   const auto gap = [&](double t) { return entryAt(t).F - exitAt(t).F; };
   const double t = findBracketedRoot(gap, 0.0, 1.0, m.entry[j - 1].F - m.exit[j - 1].F,
                                      m.entry[j].F - m.exit[j].F);
@@ -138,12 +144,14 @@ void keepSteps(const SlabModel& model, const Marches& m, Solution& s) {
   for (int j = 0; j <= m.N; ++j) {
     const Angle a(m.phi(j));
     const Section e = model.section(Side::exit, a, m.exit[j].F);
-    s.exitSteps.push_back({model.position(a), a.phi, m.exit[j].F, e.P, e.contact == Contact::slip ? 1 : 2});
+    s.exitSteps.push_back(
+        {model.position(a), a.phi, m.exit[j].F, e.P, e.contact == Contact::slip ? 1 : 2});
   }
   for (int j = m.N; j >= 0; --j) {
     const Angle a(m.phi(j));
     const Section e = model.section(Side::entry, a, m.entry[j].F);
-    s.entrySteps.push_back({model.position(a), a.phi, m.entry[j].F, e.P, e.contact == Contact::slip ? 1 : 2});
+    s.entrySteps.push_back(
+        {model.position(a), a.phi, m.entry[j].F, e.P, e.contact == Contact::slip ? 1 : 2});
   }
 }
 
@@ -184,7 +192,8 @@ Solution solveFixedSteps(const PassConditions& pass, int stepsPerSide, bool keep
   const int N = std::max(stepsPerSide, 1);
   try {
     const Geometry geometry = contactGeometry(pass);
-    if (geometry.contactAngle <= 0.0) raiseFault(FaultKind::divideByZero, "no reduction: contact length of zero");
+    if (geometry.contactAngle <= 0.0)
+      raiseFault(FaultKind::divideByZero, "no reduction: contact length of zero");
     const SlabModel model(pass);
     Solution s = startSolution(pass, geometry, N);
     const Marches m = marchBothSides(model, pass, geometry.contactAngle, N);

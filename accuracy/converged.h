@@ -33,10 +33,10 @@
 namespace orowan::accuracy {
 
 struct ConvergedOptions {
-  int startSteps = 400;      // steps a side of the first grid
-  int maxSteps = 1 << 20;    // no grid finer than this; then Status::notConverged
-  double tolerance = 1e-7;   // relative change allowed between two grids
-  bool keepSteps = false;    // fill exitSteps and entrySteps
+  int startSteps = 400;     // steps a side of the first grid
+  int maxSteps = 1 << 20;   // no grid finer than this; then Status::notConverged
+  double tolerance = 1e-7;  // relative change allowed between two grids
+  bool keepSteps = false;   // fill exitSteps and entrySteps
 };
 
 // Doubles the steps a side from startSteps until the rolling force, the

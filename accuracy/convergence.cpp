@@ -43,7 +43,8 @@ ConvergenceStudy measureConvergence(const PassConditions& pass, const std::vecto
   study.reference = solveConverged(pass, {.startSteps = 3200, .tolerance = 1e-12});
   for (int n : steps) {
     study.converged.points.push_back(errorOf(solveFixedSteps(pass, n), study.reference));
-    const Solution console = solveConsoleScheme(pass, {.stepsPerSide = n, .singlePrecisionGrid = false});
+    const Solution console =
+        solveConsoleScheme(pass, {.stepsPerSide = n, .singlePrecisionGrid = false});
     study.console.points.push_back(errorOf(console, study.reference));
   }
   study.converged.orders = ordersOf(study.converged.points);

@@ -29,7 +29,7 @@ struct ConvergenceSeries {
 };
 
 struct ConvergenceStudy {
-  Solution reference;         // converged solver, 1e-12 between grids
+  Solution reference;           // converged solver, 1e-12 between grids
   ConvergenceSeries converged;  // solveFixedSteps at each step count
   ConvergenceSeries console;    // solveConsoleScheme on exact angles
 };

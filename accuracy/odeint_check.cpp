@@ -17,7 +17,8 @@ namespace {
 
 namespace odeint = boost::numeric::odeint;
 using State = std::array<double, 1>;
-using Dense = odeint::dense_output_runge_kutta<odeint::controlled_runge_kutta<odeint::runge_kutta_dopri5<State>>>;
+using Dense = odeint::dense_output_runge_kutta<
+    odeint::controlled_runge_kutta<odeint::runge_kutta_dopri5<State>>>;
 
 // The pass's constants and its formulas, from the equations themselves:
 // p the roll pressure, tau the friction shear stress, dF/dphi = 2R (p sin
@@ -49,7 +50,8 @@ struct Equations {
   }
   // s = +1 on the exit side, -1 on the entry side.
   double slope(bool slipping, double F, double phi, double s) const {
-    if (slipping) return 2.0 * R * slipPressure(F, phi, s) * (std::sin(phi) + s * mu * std::cos(phi));
+    if (slipping)
+      return 2.0 * R * slipPressure(F, phi, s) * (std::sin(phi) + s * mu * std::cos(phi));
     return 2.0 * R * (stickPressure(F, phi, s) * std::sin(phi) + s * 0.5 * k * std::cos(phi));
   }
   // The pressure the loads use: positive friction in the slip form.
@@ -83,20 +85,22 @@ struct Trajectory {
 template <typename Function>
 double rootBetween(Function f, double a, double b) {
   std::uintmax_t iterations = 200;
-  const auto range = boost::math::tools::toms748_solve(f, std::min(a, b), std::max(a, b),
-                                                       boost::math::tools::eps_tolerance<double>(52), iterations);
+  const auto range = boost::math::tools::toms748_solve(
+      f, std::min(a, b), std::max(a, b), boost::math::tools::eps_tolerance<double>(52), iterations);
   return 0.5 * (range.first + range.second);
 }
 
 // Integrates from `start` to `end` (either direction), switching the slope
 // form where A crosses 1: the step that crosses is cut at the crossing,
 // found on its dense output, and the stepper restarts there.
-Trajectory march(const Equations& eq, double start, double end, double F0, double s, double tolerance,
-                 double forceScale) {
+Trajectory march(const Equations& eq, double start, double end, double F0, double s,
+                 double tolerance, double forceScale) {
   Trajectory t;
   const double dir = end > start ? 1.0 : -1.0, span = std::fabs(end - start);
   bool slipping = eq.slips(F0, start);
-  const auto rhs = [&](const State& x, State& dx, double phi) { dx[0] = eq.slope(slipping, x[0], phi, s); };
+  const auto rhs = [&](const State& x, State& dx, double phi) {
+    dx[0] = eq.slope(slipping, x[0], phi, s);
+  };
   Dense stepper = odeint::make_dense_output(tolerance * forceScale, tolerance,
                                             odeint::runge_kutta_dopri5<State>());
   stepper.initialize(State{F0}, start, dir * span * 1e-3);
@@ -108,7 +112,11 @@ Trajectory march(const Equations& eq, double start, double end, double F0, doubl
       t.pieces.push_back({from, to, stepper});
       continue;
     }
-    const auto margin = [&](double phi) { State x; stepper.calc_state(phi, x); return eq.rootA(x[0], phi) - 1.0; };
+    const auto margin = [&](double phi) {
+      State x;
+      stepper.calc_state(phi, x);
+      return eq.rootA(x[0], phi) - 1.0;
+    };
     const double at = rootBetween(margin, from, to);
     State x;
     stepper.calc_state(at, x);
@@ -124,17 +132,20 @@ Trajectory march(const Equations& eq, double start, double end, double F0, doubl
 // estimate asks) on each Dormand-Prince step, whose dense output is a
 // polynomial, so the integrand is smooth on each piece.
 template <typename Weight>
-double integrateLoad(const Equations& eq, const Trajectory& t, double side, double a, double b, Weight weight) {
+double integrateLoad(const Equations& eq, const Trajectory& t, double side, double a, double b,
+                     Weight weight) {
   double sum = 0.0;
   for (const Piece& piece : t.pieces) {
-    const double lo = std::max(a, std::min(piece.from, piece.to)), hi = std::min(b, std::max(piece.from, piece.to));
+    const double lo = std::max(a, std::min(piece.from, piece.to)),
+                 hi = std::min(b, std::max(piece.from, piece.to));
     if (!(lo < hi)) continue;
     const auto integrand = [&](double phi) {
       State x;
       piece.stepper.calc_state(phi, x);
       return eq.pressure(x[0], phi, side) * eq.R * std::cos(phi) * weight(phi);
     };
-    sum += boost::math::quadrature::gauss_kronrod<double, 31>::integrate(integrand, lo, hi, 5, 1e-14);
+    sum +=
+        boost::math::quadrature::gauss_kronrod<double, 31>::integrate(integrand, lo, hi, 5, 1e-14);
   }
   return sum;
 }
@@ -164,8 +175,10 @@ Solution solveWithOdeint(const PassConditions& pass, double tolerance) {
   const Equations eq{pass.R, pass.H2, 1.15 * pass.meanYieldStress, std::fabs(pass.friction)};
   const double alpha = s.contactAngle;
   const double scale = eq.k * pass.H1;
-  const Trajectory exit = march(eq, 0.0, alpha, -pass.H2 * pass.frontTension, 1.0, tolerance, scale);
-  const Trajectory entry = march(eq, alpha, 0.0, -pass.H1 * pass.backTension, -1.0, tolerance, scale);
+  const Trajectory exit =
+      march(eq, 0.0, alpha, -pass.H2 * pass.frontTension, 1.0, tolerance, scale);
+  const Trajectory entry =
+      march(eq, alpha, 0.0, -pass.H1 * pass.backTension, -1.0, tolerance, scale);
   s.stepsPerSide = std::max(exit.steps, entry.steps);
   const double phiN = neutralAngle(exit, entry, alpha);
   if (phiN < 0.0) {
@@ -174,8 +187,10 @@ Solution solveWithOdeint(const PassConditions& pass, double tolerance) {
   }
   const auto one = [](double) { return 1.0; };
   const auto arm = [&](double phi) { return pass.R * std::sin(phi); };
-  const double force = integrateLoad(eq, exit, 1.0, 0.0, phiN, one) + integrateLoad(eq, entry, -1.0, phiN, alpha, one);
-  const double moment = integrateLoad(eq, exit, 1.0, 0.0, phiN, arm) + integrateLoad(eq, entry, -1.0, phiN, alpha, arm);
+  const double force = integrateLoad(eq, exit, 1.0, 0.0, phiN, one) +
+                       integrateLoad(eq, entry, -1.0, phiN, alpha, one);
+  const double moment = integrateLoad(eq, exit, 1.0, 0.0, phiN, arm) +
+                        integrateLoad(eq, entry, -1.0, phiN, alpha, arm);
   s.status = Status::ok;
   s.neutralAngle = phiN;
   s.neutralX = pass.R * std::sin(phiN);

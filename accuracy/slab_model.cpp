@@ -15,7 +15,8 @@ double tangentTerm(double phi) {
   if (phi < 0.2) {
     const double x2 = phi * phi;
     const double series =
-        1.0 / 3.0 + x2 * (1.0 / 45.0 + x2 * (2.0 / 945.0 + x2 * (1.0 / 4725.0 + x2 * (2.0 / 93555.0))));
+        1.0 / 3.0 +
+        x2 * (1.0 / 45.0 + x2 * (2.0 / 945.0 + x2 * (1.0 / 4725.0 + x2 * (2.0 / 93555.0))));
     return phi * series;
   }
   return 1.0 / phi - std::cos(phi) / std::sin(phi);

@@ -47,12 +47,12 @@ struct Angle {
 // Everything the console works out at a section before its step: slip or
 // stick, the yield term W, the stick term and the roll pressure.
 struct Section {
-  double H;           // thickness, mm
-  double A;           // positive root of the slip quadratic
+  double H;  // thickness, mm
+  double A;  // positive root of the slip quadratic
   Contact contact;
-  double W;           // 1 - c A^2 (slip) or pi/4 (stick)
-  double stickTerm;   // sin(phi) * pressure factor +- cos(phi)/2 (stick only)
-  double P;           // roll pressure, kgf/mm^2
+  double W;          // 1 - c A^2 (slip) or pi/4 (stick)
+  double stickTerm;  // sin(phi) * pressure factor +- cos(phi)/2 (stick only)
+  double P;          // roll pressure, kgf/mm^2
 };
 
 // Contact length XL = sqrt(R dh - dh^2/4) and contact angle

@@ -47,17 +47,17 @@ struct Solution {
   Fault fault;
   int stepsPerSide = 0;  // of the answer given (the finest grid in converged mode)
 
-  double reductionRatio = 0;  // (H1 - H2) / H1
-  double contactLength = 0;   // XL, mm
-  double contactAngle = 0;    // rad
-  double neutralX = 0;        // XN, mm
-  double neutralAngle = 0;    // rad
-  double neutralForce = 0;    // F at the neutral point, kgf/mm
-  double neutralPressure = 0; // exit-side pressure at the neutral point, kgf/mm^2
-  double meanPressure = 0;    // PM = rolling force / XL, kgf/mm^2
-  double rollingForce = 0;    // t/m (numerically kgf/mm)
-  double torque = 0;          // both rolls, t*m/m
-  double torqueArm = 0;       // mm
+  double reductionRatio = 0;   // (H1 - H2) / H1
+  double contactLength = 0;    // XL, mm
+  double contactAngle = 0;     // rad
+  double neutralX = 0;         // XN, mm
+  double neutralAngle = 0;     // rad
+  double neutralForce = 0;     // F at the neutral point, kgf/mm
+  double neutralPressure = 0;  // exit-side pressure at the neutral point, kgf/mm^2
+  double meanPressure = 0;     // PM = rolling force / XL, kgf/mm^2
+  double rollingForce = 0;     // t/m (numerically kgf/mm)
+  double torque = 0;           // both rolls, t*m/m
+  double torqueArm = 0;        // mm
 
   // Every section of both marches, when asked for (exit side from the exit
   // plane, entry side from the entry plane).

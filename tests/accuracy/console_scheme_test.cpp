@@ -50,7 +50,8 @@ void expectPrinted(double value, double printed, double halfUnit, const char* fi
 TEST(ConsoleScheme, ReproducesTheConsolesSummaries) {
   for (const Printed& p : kPrinted) {
     const Solution s = solveConsoleScheme(p.pass);
-    SCOPED_TRACE(testing::Message() << "R " << p.pass.R << " H1 " << p.pass.H1 << " U " << p.pass.friction);
+    SCOPED_TRACE(testing::Message()
+                 << "R " << p.pass.R << " H1 " << p.pass.H1 << " U " << p.pass.friction);
     ASSERT_EQ(s.status, Status::ok);
     expectPrinted(s.neutralX, p.XN, 0.005, "XN");
     expectPrinted(degrees(s.neutralAngle), p.ON, 0.005, "ON");
@@ -66,9 +67,11 @@ TEST(ConsoleScheme, ReproducesTheConsolesSummaries) {
 // The console printed "NO NEUTRAL POINT" for these: too little friction
 // (0.02, 0.03) and back tensions of 15 and 20 kgf/mm^2.
 TEST(ConsoleScheme, NoNeutralPointWhereTheConsoleFoundNone) {
-  for (const PassConditions& pass : {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 0, 0, 0.03},
-                                     PassConditions{100, 2, 1.5, 20, 15, 0, 0.1}, PassConditions{100, 2, 1.5, 20, 20, 0, 0.1}}) {
-    EXPECT_EQ(solveConsoleScheme(pass).status, Status::noNeutralPoint) << pass.friction << " " << pass.backTension;
+  for (const PassConditions& pass :
+       {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 0, 0, 0.03},
+        PassConditions{100, 2, 1.5, 20, 15, 0, 0.1}, PassConditions{100, 2, 1.5, 20, 20, 0, 0.1}}) {
+    EXPECT_EQ(solveConsoleScheme(pass).status, Status::noNeutralPoint)
+        << pass.friction << " " << pass.backTension;
   }
 }
 
@@ -125,7 +128,8 @@ TEST(ConsoleScheme, SlipAndStickStepsAsTheConsole) {
     const auto slipping = [](const std::vector<StepRecord>& steps) {
       int n = 0;
       while (n < static_cast<int>(steps.size()) && steps[n].slipStick == 1) ++n;
-      for (size_t j = n; j < steps.size(); ++j) EXPECT_EQ(steps[j].slipStick, 2) << "step " << j + 1;
+      for (size_t j = n; j < steps.size(); ++j)
+        EXPECT_EQ(steps[j].slipStick, 2) << "step " << j + 1;
       return n;
     };
     EXPECT_EQ(slipping(s.exitSteps), c.exitSlipSteps);

@@ -1,11 +1,11 @@
 // The converged solver: faults as values, the refinement loop and its cap,
 // the per-step values and where slip turns to stick.
+#include "accuracy/converged.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-
-#include "accuracy/converged.h"
 
 namespace orowan::accuracy {
 namespace {
@@ -20,13 +20,13 @@ TEST(Converged, FaultsAreValues) {
     FaultKind kind;
   };
   const Case cases[] = {
-      {{100, 2, 1.5, 20, 0, 0, 0}, FaultKind::divideByZero},    // friction 0: 1/(2U)
-      {{100, 2, 1.5, 0, 0, 0, 0.1}, FaultKind::divideByZero},   // yield 0: F/(H RK)
-      {{100, 2, 2.5, 20, 0, 0, 0.1}, FaultKind::domain},        // H2 > H1: sqrt of R dh - dh^2/4 < 0
-      {{100, 2, 2, 20, 0, 0, 0.1}, FaultKind::divideByZero},    // no reduction: contact length 0
-      {{1, 3, 1, 20, 0, 0, 0.1}, FaultKind::divideByZero},      // dh = 2R: atan(XL / 0)
-      {{1, 4, 1, 20, 0, 0, 0.1}, FaultKind::domain},            // dh = 3R: beyond the quarter circle
-      {{100, 2, 0, 20, 0, 0, 0.1}, FaultKind::divideByZero},    // H2 = 0: F/H at the exit plane
+      {{100, 2, 1.5, 20, 0, 0, 0}, FaultKind::divideByZero},   // friction 0: 1/(2U)
+      {{100, 2, 1.5, 0, 0, 0, 0.1}, FaultKind::divideByZero},  // yield 0: F/(H RK)
+      {{100, 2, 2.5, 20, 0, 0, 0.1}, FaultKind::domain},       // H2 > H1: sqrt of R dh - dh^2/4 < 0
+      {{100, 2, 2, 20, 0, 0, 0.1}, FaultKind::divideByZero},   // no reduction: contact length 0
+      {{1, 3, 1, 20, 0, 0, 0.1}, FaultKind::divideByZero},     // dh = 2R: atan(XL / 0)
+      {{1, 4, 1, 20, 0, 0, 0.1}, FaultKind::domain},           // dh = 3R: beyond the quarter circle
+      {{100, 2, 0, 20, 0, 0, 0.1}, FaultKind::divideByZero},   // H2 = 0: F/H at the exit plane
       // front tension 700 > 30 RK: 1/(4U^2) + 4 c B = 25 + 0.858 (1 - 700/23) < 0
       {{100, 2, 1.5, 20, 0, 700, 0.1}, FaultKind::domain},
   };
@@ -58,7 +58,8 @@ TEST(Converged, AnswerIsWithinItsToleranceOfAFinerGrid) {
 // A tolerance no grid meets: the cap ends the doubling with the last grid's
 // answer, marked not converged.
 TEST(Converged, CapReportsNotConverged) {
-  const Solution s = solveConverged(kExample, {.startSteps = 100, .maxSteps = 1600, .tolerance = 0.0});
+  const Solution s =
+      solveConverged(kExample, {.startSteps = 100, .maxSteps = 1600, .tolerance = 0.0});
   EXPECT_EQ(s.status, Status::notConverged);
   EXPECT_EQ(s.stepsPerSide, 1600);
   EXPECT_NEAR(s.rollingForce, solveFixedSteps(kExample, 1600).rollingForce, 1e-12 * s.rollingForce);
@@ -67,7 +68,8 @@ TEST(Converged, CapReportsNotConverged) {
 // Too little friction (0.02) or a back tension of 15 kgf/mm^2 leaves the
 // entry-side force curve below the exit side's at the exit plane.
 TEST(Converged, NoNeutralPoint) {
-  for (const PassConditions& pass : {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 15, 0, 0.1}}) {
+  for (const PassConditions& pass :
+       {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 15, 0, 0.1}}) {
     const Solution s = solveConverged(pass);
     EXPECT_EQ(s.status, Status::noNeutralPoint);
     EXPECT_GT(s.contactLength, 0.0);

@@ -1,12 +1,13 @@
 // The converged solver against the independent Boost.Odeint solution of
 // the same equations: 1 part in 10^6 on force and torque, over passes of
 // every kind of contact, with tensions and thin strip.
+#include "accuracy/odeint_check.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "accuracy/converged.h"
-#include "accuracy/odeint_check.h"
 
 namespace orowan::accuracy {
 namespace {
@@ -71,7 +72,8 @@ TEST(OdeintCheck, ConvergedAgreesToOnePartInAMillion) {
 // Both find no crossing where the entry curve stays below (friction 0.02)
 // or the back tension pulls it under the exit curve at the exit plane.
 TEST(OdeintCheck, AgreesThatThereIsNoNeutralPoint) {
-  for (const PassConditions& pass : {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 20, 0, 0.1}}) {
+  for (const PassConditions& pass :
+       {PassConditions{100, 2, 1.5, 20, 0, 0, 0.02}, PassConditions{100, 2, 1.5, 20, 20, 0, 0.1}}) {
     EXPECT_EQ(solveWithOdeint(pass).status, Status::noNeutralPoint);
     EXPECT_EQ(solveConverged(pass).status, Status::noNeutralPoint);
   }
