@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// dh = h1 - h2 and the projected arc L = sqrt(R dh) of every formula.
 double draft(const ClassicInput& in) { return in.H1 - in.H2; }
 double projectedArc(const ClassicInput& in) { return std::sqrt(in.R * draft(in)); }
 

@@ -134,6 +134,7 @@ void rectangleLoads(const History& exit, const History& entry, double XBeyond, i
   setLoads(s, force, moment);
 }
 
+// A side's history as the per-step values of the answer.
 void keepSteps(const History& h, std::vector<StepRecord>& out) {
   for (size_t j = 0; j < h.X.size(); ++j)
     out.push_back({h.X[j], h.phi[j], h.F[j], h.P[j], h.slipStick[j]});

@@ -20,6 +20,7 @@ struct MarchState {
   double F = 0, Q = 0, M = 0;
 };
 
+// y + h k, componentwise: a stage's state.
 MarchState plusScaled(const MarchState& y, double h, const MarchState& k) {
   return {y.F + h * k.F, y.Q + h * k.Q, y.M + h * k.M};
 }
@@ -94,6 +95,8 @@ struct Marches {
   double phi(int j) const { return j == N ? alpha : alpha * j / N; }
 };
 
+// The exit march from the exit plane's force -H2 SGF up, the entry march
+// from the entry plane's -H1 SGB down, node by node.
 Marches marchBothSides(const SlabModel& model, const PassConditions& pass, double alpha, int N) {
   Marches m{alpha, N, std::vector<MarchState>(N + 1), std::vector<MarchState>(N + 1)};
   const double h = alpha / N;

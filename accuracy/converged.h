@@ -12,20 +12,27 @@
 //   side from 0 up, entry side from the contact angle down;
 // - classical fourth-order Runge-Kutta on the state (F, integral of P dX,
 //   integral of P X dX), every term at the stage's angle and force, so the
-//   loads are integrated to the same fourth order as the force;
+//   loads are integrated to the same fourth order as the force. Classical
+//   RK4 rather than the console's own four-stage scheme (fourth order as
+//   well): its coefficients are the textbook ones, and the console-scheme
+//   mode below keeps the console's, so a slip in either shows as a
+//   disagreement between the two;
 // - slip/stick held over a step; where A crosses 1 inside a step the
 //   crossing is located (root of A - 1 along a partial step) and the step
 //   is finished in the other state, so the jump of the slope costs no order;
 // - the neutral point is the first crossing of F_entry - F_exit from the
 //   exit plane up, located inside its step by a root search along partial
 //   steps of both marches; the loads are split there (exit-side pressure
-//   up to it, entry-side pressure beyond).
+//   up to it, entry-side pressure beyond). None when the entry curve is
+//   already below the exit curve at the exit plane, or never reaches it.
 //
 // Console scheme (solveConsoleScheme): the console's step count and stop
 // rule, its four-stage step with H, W or the stick term held from the
 // step's start, its discrete neutral point (first i with
 // F_entry(k) - F_exit(i) <= 0, k = entry steps - i + 1, a first pair below
 // -0.01 kgf/mm meaning no neutral point) and its rectangle sums.
+//
+// All functions are reentrant: no shared state, faults come back as values.
 #pragma once
 
 #include "accuracy/solution.h"
@@ -58,6 +65,8 @@ struct ConsoleSchemeOptions {
   bool keepSteps = false;
 };
 
+// stepsPerSide of the answer: the exit march's step count (the entry
+// march's may differ by one on the single-precision grid).
 Solution solveConsoleScheme(const PassConditions& pass, const ConsoleSchemeOptions& options = {});
 
 }  // namespace orowan::accuracy

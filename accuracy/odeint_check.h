@@ -11,6 +11,8 @@
 
 namespace orowan::accuracy {
 
+// For passes that the converged solver answers without a fault (it checks
+// no inputs); reentrant.
 // The pass to a relative tolerance of the integration (the absolute one is
 // the tolerance times 1.15 x yield stress x H1, a force scale).
 // stepsPerSide of the answer: accepted Dormand-Prince steps, the larger of
