@@ -117,7 +117,8 @@ ChartLayout layoutChart(const Chart& chart) {
   frame.x = axisFor(chart.xScale, ex, 10);
   frame.y = axisFor(chart.yScale, ey, 8);
   double left = std::max(72.0, 44 + widestTickLabel(frame.y));
-  frame.area = {left, y + 18, kWidth - kRightMargin, kHeight - kBottomMargin};
+  double right = kWidth - std::max(kRightMargin, lastLabelOverhang(frame.x));
+  frame.area = {left, y + 18, right, kHeight - kBottomMargin};
   frame.xTitle = axisTitle(chart.xName, chart.xUnit);
   frame.yTitle = axisTitle(chart.yName, chart.yUnit);
   fitAxes(frame);

@@ -306,10 +306,11 @@ Layout layoutHill(const FrictionHill& hill) {
   Axis p = linearAxis(valueExtent(hill, Quantity::pressure), 8);
   Axis f = linearAxis(valueExtent(hill, Quantity::force), 6);
   double left = std::max(72.0, 44 + std::max(widestTickLabel(p), widestTickLabel(f)));
-  Frame pf{{left, top, kWidth - kRightMargin, top + kPressureHeight}, x, p, "",
+  double right = kWidth - std::max(kRightMargin, lastLabelOverhang(x));
+  Frame pf{{left, top, right, top + kPressureHeight}, x, p, "",
            axisTitle("P", hill.units.pressure)};
   double forceTop = pf.area.y1 + kPanelGap;
-  Frame ff{{left, forceTop, kWidth - kRightMargin, forceTop + kForceHeight}, x, f,
+  Frame ff{{left, forceTop, right, forceTop + kForceHeight}, x, f,
            axisTitle("X from the exit plane", hill.units.length), axisTitle("F", hill.units.force)};
   fitAxes(pf);
   fitAxes(ff);

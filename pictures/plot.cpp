@@ -246,6 +246,10 @@ double widestTickLabel(const Axis& axis) {
   return widest;
 }
 
+double lastLabelOverhang(const Axis& x) {
+  return x.labels.empty() ? 0 : textWidth(x.labels.back(), kTickFont) / 2 + 6;
+}
+
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize) {
   std::vector<std::string> lines;
   std::string line;

@@ -87,6 +87,9 @@ LegendPlace placeLegend(const Frame& frame, const Box& size,
 // The widest tick label of an axis and of the same axis two ticks longer.
 double widestTickLabel(const Axis& axis);
 
+// Room right of the plot area for the last x tick label (half its width).
+double lastLabelOverhang(const Axis& x);
+
 // Splits `text` at blanks into lines no wider than `width` at `fontSize`.
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize);
 

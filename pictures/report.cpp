@@ -60,7 +60,7 @@ void ReportWriter::begin(const ReportHeader& header) {
 void ReportWriter::chart(const Chart& chart, const std::string& caption) {
   if (!chartsOpen_) out_ << "<section class=\"charts\">\n<h2>Charts</h2>\n";
   chartsOpen_ = true;
-  out_ << "<figure class=\"chart\">\n" << chartSvg(chart, Embedding::inlineHtml);
+  out_ << "<figure class=\"chart-figure\">\n" << chartSvg(chart, Embedding::inlineHtml);
   if (!caption.empty()) out_ << "<figcaption>" << esc(caption) << "</figcaption>\n";
   out_ << "</figure>\n";
 }
@@ -78,7 +78,7 @@ void ReportWriter::pass(const PassReport& pass) {
   writeRows(pass.inputs, "inputs", "Inputs");
   writeRows(pass.summary, "summary", "Results");
   if (pass.hill) {
-    out_ << "<figure class=\"friction-hill\">\n" << frictionHillSvg(*pass.hill, Embedding::inlineHtml)
+    out_ << "<figure class=\"hill-figure\">\n" << frictionHillSvg(*pass.hill, Embedding::inlineHtml)
          << "</figure>\n";
   }
   for (const StepTable& table : pass.steps) writeStepTable(table);

@@ -15,9 +15,10 @@
 // are closed with "/>"), so tests may read it with an XML reader.
 //
 // Structure, with class names for tests and tools: header.report-header
-// (h1, p.date, table.inputs); section.charts with figure.chart; per pass
-// section.pass (id "pass-N", N from 1) with h2, p.note, table.inputs,
-// table.summary, figure.friction-hill, and one details.steps per step
+// (h1, p.date, table.inputs); section.charts with figure.chart-figure
+// (holding svg.chart); per pass section.pass (id "pass-N", N from 1) with
+// h2, p.note, table.inputs, table.summary, figure.hill-figure (holding
+// svg.friction-hill), and one details.steps per step
 // table holding table.steps (thead with the column headers, tbody with one
 // tr per step); footer.
 #pragma once

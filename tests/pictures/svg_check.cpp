@@ -183,7 +183,8 @@ std::vector<Tick> ticks(const Element& panel, char axis) {
       if (child.name == "text") text = &child;
     }
     if (!line || !text) throw XmlError("a tick without its line or label");
-    out.push_back({labelValue(text->allText()), line->number(axis == 'x' ? "x1" : "y1")});
+    std::string label = text->allText();
+    out.push_back({label, labelValue(label), line->number(axis == 'x' ? "x1" : "y1")});
   }
   return out;
 }
@@ -205,12 +206,7 @@ Scale axisScale(const Element& panel, char axis) {
   Scale scale;
   scale.a = all.front();
   scale.b = all.back();
-  scale.logarithmic = true;
-  for (const Element* tick : findAll(panel, axis == 'x' ? "tick x" : "tick y")) {
-    for (const Element& child : tick->children) {
-      if (child.name == "text") scale.logarithmic = scale.logarithmic && isDecadeLabel(child.allText());
-    }
-  }
+  scale.logarithmic = std::all_of(all.begin(), all.end(), [](const Tick& t) { return isDecadeLabel(t.label); });
   return scale;
 }
 

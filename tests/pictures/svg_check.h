@@ -11,6 +11,7 @@
 //   // runs[k][i] is a vertex in pixels; x.toValue(vertex.x) is its data value
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +47,7 @@ double labelValue(std::string_view label);
 bool isDecadeLabel(std::string_view label);
 
 struct Tick {
+  std::string label;
   double value = 0;  // from the label
   double pixel = 0;  // from the tick mark (x1 for 'x', y1 for 'y')
 };

@@ -122,8 +122,10 @@ class Reader {
       } else {
         std::size_t next = doc_.find('<', pos_);
         if (next == std::string_view::npos) fail("unclosed element " + e.name);
-        Reader part(doc_.substr(pos_, next - pos_));
-        e.text += part.characters('\0');
+        std::string_view segment = doc_.substr(pos_, next - pos_);
+        Reader part(segment);
+        // Blanks between elements (line breaks of the writer) are not text.
+        if (segment.find_first_not_of(" \t\r\n") != std::string_view::npos) e.text += part.characters('\0');
         pos_ = next;
       }
     }

@@ -22,7 +22,9 @@ struct Element {
   std::string name;
   std::vector<std::pair<std::string, std::string>> attributes;  // in document order
   std::vector<Element> children;
-  std::string text;  // the character data directly inside, entities replaced
+  // The character data directly inside, entities replaced; runs of only
+  // blanks and line breaks between elements are left out.
+  std::string text;
 
   // The attribute's value, or nullptr.
   const std::string* attribute(std::string_view name) const;

@@ -1,0 +1,162 @@
+// Sweep and log-log charts read back from their SVG: each series's
+// vertices map back to its drawable points, gaps split the curve, the axes
+// cover the points, the legend names every series and covers no curve.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "pictures/demo/sample_passes.h"
+#include "svg_check.h"
+
+namespace pics = orowan::pictures;
+using svgcheck::Element;
+using svgcheck::findAll;
+using svgcheck::findOne;
+
+namespace {
+
+struct ChartCase {
+  const char* name;
+  pics::Chart chart;
+};
+
+void PrintTo(const ChartCase& c, std::ostream* os) { *os << c.name; }
+
+pics::Chart singleCurve() {
+  pics::Chart chart = pics::samples::sweepChart();
+  chart.series.resize(1);
+  chart.title = "one curve";
+  return chart;
+}
+
+// Twelve zigzags over the whole plot: no room inside for the legend.
+pics::Chart crowded() {
+  pics::Chart chart;
+  chart.title = "crowded";
+  for (int s = 0; s < 12; ++s) {
+    pics::Series series{"series " + std::to_string(s), {}, {}};
+    for (int i = 0; i <= 60; ++i) {
+      series.x.push_back(i);
+      series.y.push_back((i + s) % 2 == 0 ? -1.0 : 1.0);
+    }
+    chart.series.push_back(series);
+  }
+  return chart;
+}
+
+std::vector<ChartCase> cases() {
+  return {{"sweep", pics::samples::sweepChart()},
+          {"log_log", pics::samples::convergenceChart()},
+          {"single", singleCurve()},
+          {"crowded", crowded()}};
+}
+
+bool drawable(pics::ScaleKind kind, double v) {
+  return std::isfinite(v) && (kind == pics::ScaleKind::linear || v > 0);
+}
+
+class ChartTest : public testing::TestWithParam<ChartCase> {
+ protected:
+  void SetUp() override { svg = xmlcheck::parseXml(pics::chartSvg(chart())); }
+  const pics::Chart& chart() const { return GetParam().chart; }
+  bool drawablePoint(const pics::Series& s, std::size_t i) const {
+    return drawable(chart().xScale, s.x[i]) && drawable(chart().yScale, s.y[i]);
+  }
+  const Element& panel() const { return findOne(svg, "panel"); }
+  Element svg;
+};
+
+TEST_P(ChartTest, EachSeriesHasOneVertexPerDrawablePointAndGapsElsewhere) {
+  svgcheck::Scale x = svgcheck::axisScale(panel(), 'x'), y = svgcheck::axisScale(panel(), 'y');
+  EXPECT_EQ(x.logarithmic, chart().xScale == pics::ScaleKind::logarithmic);
+  EXPECT_EQ(y.logarithmic, chart().yScale == pics::ScaleKind::logarithmic);
+  for (std::size_t k = 0; k < chart().series.size(); ++k) {
+    const pics::Series& s = chart().series[k];
+    auto runs = svgcheck::pathRuns(findOne(panel(), "curve s" + std::to_string(k)));
+    svgcheck::Run drawn = svgcheck::vertices(runs);
+    std::size_t next = 0, stretches = 0;
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      if (!drawablePoint(s, i)) continue;
+      if (i == 0 || !drawablePoint(s, i - 1)) ++stretches;
+      ASSERT_LT(next, drawn.size()) << "series " << k;
+      EXPECT_NEAR(drawn[next].x, x.toPixel(s.x[i]), 0.5) << "series " << k << " point " << i;
+      EXPECT_NEAR(drawn[next].y, y.toPixel(s.y[i]), 0.5) << "series " << k << " point " << i;
+      ++next;
+    }
+    EXPECT_EQ(next, drawn.size()) << "series " << k;
+    EXPECT_EQ(runs.size(), stretches) << "series " << k;
+  }
+}
+
+TEST_P(ChartTest, AxesCoverTheDrawablePoints) {
+  auto tx = svgcheck::ticks(panel(), 'x'), ty = svgcheck::ticks(panel(), 'y');
+  for (const pics::Series& s : chart().series) {
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      if (!drawablePoint(s, i)) continue;
+      EXPECT_LE(tx.front().value, s.x[i]);
+      EXPECT_GE(tx.back().value, s.x[i]);
+      EXPECT_LE(ty.front().value, s.y[i]);
+      EXPECT_GE(ty.back().value, s.y[i]);
+    }
+  }
+}
+
+TEST_P(ChartTest, LegendNamesEachSeriesAndCoversNoCurve) {
+  auto entries = findAll(panel(), "legend-entry");
+  ASSERT_EQ(entries.size(), chart().series.size());
+  svgcheck::Box box = svgcheck::rectBox(findOne(panel(), "legend-box"));
+  EXPECT_LE(box.x1, svg.number("width"));
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    EXPECT_EQ(entries[k]->allText(), chart().series[k].name);
+    auto curve = svgcheck::pathRuns(findOne(panel(), "curve s" + std::to_string(k)));
+    EXPECT_FALSE(svgcheck::crosses(curve, box)) << "series " << k;
+  }
+}
+
+// Up to eight series, no two share both colour and dash pattern, and each
+// marks its drawn points (all of them when there are few).
+TEST_P(ChartTest, SeriesAreToldApart) {
+  std::set<std::pair<std::string, std::string>> styles;
+  for (std::size_t k = 0; k < chart().series.size() && k < 8; ++k) {
+    const Element& curve = findOne(panel(), "curve s" + std::to_string(k));
+    styles.emplace(*curve.attribute("stroke"), *curve.attribute("stroke-dasharray"));
+    std::size_t points = svgcheck::vertexCount(svgcheck::pathRuns(curve));
+    if (points <= 40) {
+      EXPECT_EQ(findAll(panel(), "marker s" + std::to_string(k)).size(), points);
+    }
+  }
+  EXPECT_EQ(styles.size(), std::min<std::size_t>(chart().series.size(), 8));
+}
+
+INSTANTIATE_TEST_SUITE_P(Charts, ChartTest, testing::ValuesIn(cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Chart, LogAxesAreLabelledInDecades) {
+  Element svg = xmlcheck::parseXml(pics::chartSvg(pics::samples::convergenceChart()));
+  for (char axis : {'x', 'y'}) {
+    for (const svgcheck::Tick& tick : svgcheck::ticks(svg, axis)) {
+      EXPECT_TRUE(svgcheck::isDecadeLabel(tick.label)) << tick.label;
+    }
+  }
+  EXPECT_EQ(svgcheck::ticks(svg, 'x').front().value, 10);
+  EXPECT_EQ(svgcheck::ticks(svg, 'x').back().value, 10000);
+}
+
+TEST(Chart, LegendGoesOutsideWhenThePlotIsFull) {
+  Element svg = xmlcheck::parseXml(pics::chartSvg(crowded()));
+  svgcheck::Box legend = svgcheck::rectBox(findOne(svg, "legend-box"));
+  svgcheck::Box area = svgcheck::rectBox(findOne(svg, "plot-area"));
+  EXPECT_GT(legend.x0, area.x1);
+  EXPECT_GT(svg.number("width"), 800);
+}
+
+TEST(Chart, NothingDrawableIsSaid) {
+  pics::Chart chart = pics::samples::convergenceChart();
+  for (pics::Series& s : chart.series) s.y.assign(s.y.size(), 0.0);  // nothing positive
+  Element svg = xmlcheck::parseXml(pics::chartSvg(chart));
+  EXPECT_EQ(findOne(svg, "note").allText(), "No values to draw");
+  EXPECT_EQ(svgcheck::vertexCount(svgcheck::pathRuns(findOne(svg, "curve s0"))), 0u);
+}
+
+}  // namespace
