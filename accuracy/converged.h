@@ -15,7 +15,7 @@
 //   loads are integrated to the same fourth order as the force. Classical
 //   RK4 rather than the console's own four-stage scheme (fourth order as
 //   well): its coefficients are the textbook ones, and the console-scheme
-//   mode below keeps the console's, so a slip in either shows as a
+//   mode below keeps the console's, so a mistake in either shows as a
 //   disagreement between the two;
 // - slip/stick held over a step; where A crosses 1 inside a step the
 //   crossing is located (root of A - 1 along a partial step) and the step
