@@ -1,0 +1,224 @@
+// The two sources: CSV records mapped through their header, JSON objects
+// read by nlohmann's SAX parser with each number's own source text.
+#include "batch/input.h"
+
+#include <nlohmann/json.hpp>
+
+#include "batch/csv_reader.h"
+#include "batch/json_reader.h"
+
+namespace batch {
+namespace {
+
+void trimBlanks(std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return text.clear();
+  text.erase(text.find_last_not_of(" \t") + 1);
+  text.erase(0, first);
+}
+
+void clearLine(InputLine& line) {
+  for (FieldText& field : line.fields) {
+    field.present = false;
+    field.text.clear();
+    field.tooLong = false;
+  }
+  line.problem.clear();
+}
+
+// ---- CSV
+
+class CsvSource : public PassSource {
+ public:
+  explicit CsvSource(ByteSource& bytes) : reader_(bytes) { readHeader(); }
+  bool next(InputLine& line) override;
+  bool names(int column) const override { return named_[column]; }
+
+ private:
+  CsvReader reader_;
+  CsvRecord record_;
+  std::vector<int> columnOf_;      // header field -> InputIndex, or -1
+  std::vector<std::string> names_;  // header field names
+  std::array<bool, kInputCount> named_ = {};
+
+  void readHeader();
+  void mapFields(InputLine& line);
+};
+
+// The first record that is not blank names the columns.
+void CsvSource::readHeader() {
+  bool found = false;
+  while ((found = reader_.next(record_)) && record_.blank()) {
+  }
+  if (!found) throw SourceError{{1, "no header line: expected column names such as R,H1,H2,Y,U"}};
+  if (!record_.problem.empty()) throw SourceError{{record_.line, "header: " + record_.problem}};
+  for (long i = 0; i < record_.kept(); ++i) {
+    std::string name = record_.fields[i].text;
+    if (name.find('\0') != std::string::npos) throw SourceError{{record_.line, "not a text file"}};
+    trimBlanks(name);
+    int column = inputColumnIndex(name);
+    if (column < 0) {
+      headerProblems_.push_back({record_.line, "column \"" + name + "\": unknown column (ignored); the columns are " +
+                                                    inputColumnList()});
+    } else if (named_[column]) {
+      headerProblems_.push_back({record_.line, "column " + name + ": named twice (the second is ignored)"});
+      column = -1;
+    } else {
+      named_[column] = true;
+    }
+    columnOf_.push_back(column);
+    names_.push_back(std::move(name));
+  }
+}
+
+// A record's fields into the line's columns; a field count other than
+// the header's, or a NUL byte, makes the line unreadable.
+void CsvSource::mapFields(InputLine& line) {
+  const long expected = static_cast<long>(columnOf_.size());
+  if (record_.fieldCount < expected) {
+    line.problem = "column " + names_[record_.fieldCount] + ": missing (the line has " +
+                   std::to_string(record_.fieldCount) + " fields, the header " + std::to_string(expected) + ")";
+    return;
+  }
+  if (record_.fieldCount > expected) {
+    line.problem = "an extra field (the line has " + std::to_string(record_.fieldCount) + " fields, the header " +
+                   std::to_string(expected) + ")";
+    return;
+  }
+  for (long i = 0; i < expected; ++i) {
+    const CsvField& field = record_.fields[i];
+    if (field.text.find('\0') != std::string::npos && line.problem.empty()) {
+      line.problem = "column " + names_[i] + ": not text (a NUL byte)";
+    }
+    if (columnOf_[i] < 0) continue;
+    FieldText& to = line.fields[columnOf_[i]];
+    to.present = true;
+    to.text = field.text;
+    to.tooLong = field.tooLong;
+    trimBlanks(to.text);
+  }
+}
+
+bool CsvSource::next(InputLine& line) {
+  do {
+    if (!reader_.next(record_)) return false;
+  } while (record_.blank());
+  clearLine(line);
+  line.line = record_.line;
+  for (int c = 0; c < kInputCount; ++c) line.fields[c].present = named_[c];
+  if (!record_.problem.empty()) line.problem = record_.problem;
+  else mapFields(line);
+  return true;
+}
+
+// ---- JSON
+
+// One object's keys and values into the line: numbers by their source
+// text, strings as value texts, null as an empty value; the first
+// problem stops the parse.
+class ObjectReader : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  ObjectReader(const JsonElement& element, InputLine& line) : element_(element), line_(line) {}
+
+  bool null() override { return value(""); }
+  bool boolean(bool b) override { return refuse(b ? "true" : "false"); }
+  bool number_integer(number_integer_t) override { return number(); }
+  bool number_unsigned(number_unsigned_t) override { return number(); }
+  bool number_float(number_float_t, const string_t&) override { return number(); }
+  bool string(string_t& s) override { return value(s); }
+  bool binary(binary_t&) override { return refuse("binary data"); }
+  bool start_object(std::size_t) override { return ++depth_ == 1 || refuse("an object"); }
+  bool end_object() override { return --depth_, true; }
+  bool start_array(std::size_t) override { return refuse("an array"); }
+  bool end_array() override { return true; }
+  bool key(string_t& name) override;
+  bool parse_error(std::size_t position, const std::string& token,
+                   const nlohmann::detail::exception&) override;
+
+ private:
+  const JsonElement& element_;
+  InputLine& line_;
+  int depth_ = 0;
+  int column_ = -1;
+  std::string key_;
+  std::size_t numbers_ = 0;
+
+  bool number();
+  bool value(const std::string& text);
+  bool refuse(const char* found);
+  bool fail(std::string problem) { return line_.problem = std::move(problem), false; }
+};
+
+bool ObjectReader::key(string_t& name) {
+  key_ = name;
+  column_ = inputColumnIndex(name);
+  if (column_ < 0) {
+    return fail("column \"" + name + "\": unknown column; the columns are " + inputColumnList());
+  }
+  if (line_.fields[column_].present) return fail("column " + name + ": named twice");
+  return true;
+}
+
+bool ObjectReader::number() {
+  if (numbers_ >= element_.numberTexts.size()) return fail("a number the scanner did not see");
+  return value(element_.numberTexts[numbers_++]);
+}
+
+bool ObjectReader::value(const std::string& text) {
+  FieldText& field = line_.fields[column_];
+  field.present = true;
+  field.text = text;
+  trimBlanks(field.text);
+  if (field.text.find('\0') != std::string::npos) return fail("column " + key_ + ": not text (a NUL byte)");
+  return true;
+}
+
+bool ObjectReader::refuse(const char* found) {
+  return fail("column " + key_ + ": expected a number, found " + found);
+}
+
+// The parser's position, as a line of the input.
+bool ObjectReader::parse_error(std::size_t position, const std::string& token,
+                               const nlohmann::detail::exception&) {
+  const std::size_t end = std::min(position, element_.text.size());
+  line_.line = element_.line + static_cast<long>(std::count(element_.text.begin(), element_.text.begin() + end, '\n'));
+  return fail("not valid JSON near \"" + token.substr(0, 40) + "\"");
+}
+
+class JsonSource : public PassSource {
+ public:
+  explicit JsonSource(ByteSource& bytes) : reader_(bytes) {}
+  bool next(InputLine& line) override;
+  bool names(int) const override { return true; }
+
+ private:
+  JsonArrayReader reader_;
+  JsonElement element_;
+};
+
+bool JsonSource::next(InputLine& line) {
+  if (!reader_.next(element_)) return false;
+  clearLine(line);
+  line.line = element_.line;
+  if (!element_.problem.empty()) {
+    line.problem = element_.problem;
+  } else if (!element_.object) {
+    line.problem = "expected an object of column values, found \"" + element_.text.substr(0, 40) + "\"";
+  } else {
+    ObjectReader reader(element_, line);
+    nlohmann::json::sax_parse(element_.text, &reader);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format) {
+  if (format == InputFormat::detect) {
+    format = bytes.firstNonBlankAhead() == '[' ? InputFormat::json : InputFormat::csv;
+  }
+  if (format == InputFormat::json) return std::make_unique<JsonSource>(bytes);
+  return std::make_unique<CsvSource>(bytes);
+}
+
+}  // namespace batch

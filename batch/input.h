@@ -1,0 +1,60 @@
+// Input lines from a CSV or JSON source as value texts per input column,
+// whatever the format: the one shape the pass requests are built from.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/byte_source.h"
+#include "batch/columns.h"
+
+namespace batch {
+
+struct FieldText {
+  bool present = false;  // the line has the column (CSV: the header names it; JSON: the key)
+  std::string text;      // the value text, blanks around it removed
+  bool tooLong = false;  // longer than the reader keeps
+};
+
+struct InputLine {
+  long line = 0;
+  std::array<FieldText, kInputCount> fields;
+  std::string problem;  // why the line cannot be read as a whole, or ""
+};
+
+// A problem of the input as a whole (with the line it is on).
+struct SourceProblem {
+  long line = 0;
+  std::string text;
+};
+
+class PassSource {
+ public:
+  virtual ~PassSource() = default;
+  // The next line of passes; false at the end.
+  virtual bool next(InputLine& line) = 0;
+  // Which input columns the source names (CSV: its header; JSON: all,
+  // since each object names its own).
+  virtual bool names(int column) const = 0;
+  // Problems of the header that leave the lines readable (an unknown or
+  // repeated column: that column is ignored).
+  const std::vector<SourceProblem>& headerProblems() const { return headerProblems_; }
+
+ protected:
+  std::vector<SourceProblem> headerProblems_;
+};
+
+enum class InputFormat { detect, csv, json };
+
+// A source over `bytes`; detection takes JSON when the first byte that is
+// not blank is "[". A problem that leaves nothing readable (no header,
+// a header that is not text) throws SourceError.
+std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format);
+
+struct SourceError {
+  SourceProblem problem;
+};
+
+}  // namespace batch

@@ -1,0 +1,49 @@
+// A JSON array of passes, one element at a time, so that memory stays
+// bounded however long the array. The scanner here only finds where each
+// element begins and ends (and the source text of each number in it);
+// nlohmann's SAX parser then checks and reads the element itself.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "batch/byte_source.h"
+
+namespace batch {
+
+struct JsonElement {
+  long line = 0;                         // the line the element starts on
+  std::string text;                      // its source text (up to kMaxElementBytes)
+  std::vector<std::string> numberTexts;  // its numbers' texts, in order
+  std::string problem;                   // a problem of the array's structure, or ""
+  bool object = false;                   // it starts with {
+};
+
+class JsonArrayReader {
+ public:
+  static constexpr std::size_t kMaxElementBytes = 1 << 16;
+
+  explicit JsonArrayReader(ByteSource& source);
+
+  // The next element, or a problem of the array's structure as an element
+  // of its own (after which the reader ends); false at the end.
+  bool next(JsonElement& element);
+
+ private:
+  enum class State { start, element, done };
+  ByteSource& in_;
+  State state_ = State::start;
+  long line_ = 1;
+  bool afterComma_ = false;
+  std::string pending_;  // a structure problem found after a good element
+  long pendingLine_ = 0;
+
+  void skipBlanks();
+  bool capture(JsonElement& element);
+  void captureString(JsonElement& element);
+  bool separator();
+  bool endOfArray();
+  bool openArray(JsonElement& element);
+};
+
+}  // namespace batch

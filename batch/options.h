@@ -1,0 +1,35 @@
+// The command line of orowan-batch.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "batch/input.h"
+#include "batch/sweep.h"
+#include "batch/units.h"
+
+namespace batch {
+
+struct Options {
+  std::string input = "-";   // "-": standard input
+  std::string output;        // "": standard output
+  bool json = false;         // JSON results instead of CSV
+  InputFormat inputFormat = InputFormat::detect;
+  bool steps = false;        // every march step too
+  std::string stepsOutput;   // the CSV step file
+  Units units = Units::report;
+  unsigned jobs = 1;
+  Sweep sweep;
+};
+
+// Exit statuses: 0 every line read, 1 a line or the input could not be
+// read (or an output could not be written), 2 a command-line error.
+inline constexpr int kStatusUnreadable = 1;
+inline constexpr int kStatusUsage = 2;
+
+// Parses the command line into `options`. Returns -1 to go on, or the
+// status to end with (0 after --help, kStatusUsage after an error, which
+// has been written to standard error).
+int parseCommandLine(int argc, char** argv, Options& options);
+
+}  // namespace batch

@@ -1,0 +1,112 @@
+// tbb::parallel_pipeline: a serial input stage that reads and prepares
+// each pass, a parallel stage that solves it, and a serial output stage
+// that writes it in input order. Jobs come from a pool, so no pass
+// allocates its 60 KB result.
+#include "batch/pipeline.h"
+
+#include <memory>
+#include <mutex>
+
+#include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/parallel_pipeline.h>
+
+#include "batch/request.h"
+
+namespace batch {
+namespace {
+
+// Jobs handed out and taken back; at most as many exist as tokens.
+class JobPool {
+ public:
+  PassJob* acquire() {
+    std::lock_guard lock(mutex_);
+    if (free_.empty()) return owned_.emplace_back(std::make_unique<PassJob>()).get();
+    PassJob* job = free_.back();
+    free_.pop_back();
+    return job;
+  }
+  void release(PassJob* job) {
+    std::lock_guard lock(mutex_);
+    free_.push_back(job);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<PassJob>> owned_;
+  std::vector<PassJob*> free_;
+};
+
+// The input stage's state: the current line and its next sweep case.
+class PassFeed {
+ public:
+  PassFeed(PassSource& source, const Sweep& sweep, Units units)
+      : source_(source), sweep_(sweep), units_(units), cases_(sweep.caseCount()), schedule_(cases_) {}
+
+  // The next pass into `job`; false at the end of the input.
+  bool next(PassJob& job) {
+    if (!haveLine_ || caseIndex_ == cases_) {
+      if (haveLine_) schedule_.lineDone();
+      if (!source_.next(line_)) return false;
+      haveLine_ = true;
+      caseIndex_ = 0;
+    }
+    prepareJob(line_, sweep_, caseIndex_++, units_, schedule_, job);
+    return true;
+  }
+
+ private:
+  PassSource& source_;
+  const Sweep& sweep_;
+  Units units_;
+  long cases_;
+  Schedule schedule_;
+  InputLine line_;
+  bool haveLine_ = false;
+  long caseIndex_ = 0;
+};
+
+}  // namespace
+
+long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settings,
+               const std::vector<ResultWriter*>& writers, Progress& progress) {
+  const unsigned jobs = settings.jobs == 0 ? 1 : settings.jobs;
+  oneapi::tbb::global_control threads(oneapi::tbb::global_control::max_allowed_parallelism, jobs);
+  JobPool pool;
+  PassFeed feed(source, sweep, settings.units);
+  long unreadable = 0;
+  auto read = [&](oneapi::tbb::flow_control& control) -> PassJob* {
+    PassJob* job = pool.acquire();
+    if (feed.next(*job)) return job;
+    pool.release(job);
+    control.stop();
+    return nullptr;
+  };
+  auto solve = [](PassJob* job) {
+    if (job->readable) orowan::solvePass(job->input, job->result);
+    return job;
+  };
+  auto write = [&](PassJob* job) {
+    if (job->reportProblem) {
+      ++unreadable;
+      std::fprintf(settings.messages, "%s:%ld: %s\n", settings.inputName.c_str(), job->line, job->problem.c_str());
+    }
+    for (ResultWriter* writer : writers) writer->write(*job);
+    progress.passDone();
+    pool.release(job);
+  };
+  using oneapi::tbb::filter_mode;
+  oneapi::tbb::parallel_pipeline(
+      jobs * 4, oneapi::tbb::make_filter<void, PassJob*>(filter_mode::serial_in_order, read) &
+                    oneapi::tbb::make_filter<PassJob*, PassJob*>(filter_mode::parallel, solve) &
+                    oneapi::tbb::make_filter<PassJob*, void>(filter_mode::serial_in_order, write));
+  return unreadable;
+}
+
+long countPasses(PassSource& source, const Sweep& sweep) {
+  InputLine line;
+  long lines = 0;
+  while (source.next(line)) ++lines;
+  return lines * sweep.caseCount();
+}
+
+}  // namespace batch

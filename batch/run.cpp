@@ -1,0 +1,124 @@
+// The steps of a run: open the input and check its header, open the
+// outputs under temporary names, run the passes, commit the outputs.
+#include "batch/run.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "batch/options.h"
+#include "batch/pipeline.h"
+
+namespace batch {
+namespace {
+
+// A problem that ends the run before or instead of the passes.
+struct Stop {
+  std::string message;
+};
+
+// The input file's descriptor; standard input for "-".
+int openInput(const std::string& path) {
+  if (path == "-") return 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw Stop{path + ": cannot open: " + std::strerror(errno)};
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    throw Stop{path + ": cannot read: it is a directory"};
+  }
+  return fd;
+}
+
+// A required column that the header leaves out (and no --vary gives)
+// leaves no line readable.
+void checkRequiredColumns(const PassSource& source, const Options& options, const std::string& name) {
+  for (int c = 0; c < kInputCount; ++c) {
+    const InputColumn& column = inputColumns()[c];
+    if (column.defaultText == nullptr && !source.names(c) && options.sweep.varyOf(c) == nullptr) {
+      throw Stop{name + ":1: column " + column.name + ": required, but the header does not name it"};
+    }
+  }
+}
+
+// The total for the progress line: the passes counted in a second read
+// of a regular file; unknown for a pipe.
+long progressTotal(const Options& options) {
+  struct stat status {};
+  if (options.input == "-" || ::stat(options.input.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+  const int fd = ::open(options.input.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  long total = -1;
+  try {
+    ByteSource bytes(fd);
+    total = countPasses(*openPassSource(bytes, options.inputFormat), options.sweep);
+  } catch (...) {
+  }
+  ::close(fd);
+  return total;
+}
+
+// The writers of the options, over files opened here; all committed at
+// the end, or none.
+long writeResults(PassSource& source, const Options& options, const RunSettings& settings) {
+  OutputFile results(options.output);
+  std::unique_ptr<OutputFile> steps;
+  if (!options.stepsOutput.empty()) steps = std::make_unique<OutputFile>(options.stepsOutput);
+  const Layout layout{!options.sweep.empty(), options.units};
+  std::vector<std::unique_ptr<ResultWriter>> owned;
+  owned.push_back(options.json ? makeJsonWriter(results, layout, options.steps) : makeCsvResultWriter(results, layout));
+  if (steps) owned.push_back(makeCsvStepWriter(*steps, layout));
+  std::vector<ResultWriter*> writers;
+  for (auto& writer : owned) writers.push_back(writer.get()), writer->begin();
+  const bool terminal = ::isatty(2) != 0;
+  Progress progress(terminal, terminal ? progressTotal(options) : -1);
+  const long unreadable = runPasses(source, options.sweep, settings, writers, progress);
+  progress.finish();
+  for (auto& writer : owned) writer->end();
+  if (steps) steps->commit();
+  results.commit();
+  return unreadable;
+}
+
+// Reads, runs and writes; the exit status.
+int run(const Options& options) {
+  const std::string name = options.input == "-" ? "stdin" : options.input;
+  const int fd = openInput(options.input);
+  ByteSource bytes(fd);
+  std::unique_ptr<PassSource> source;
+  try {
+    source = openPassSource(bytes, options.inputFormat);
+  } catch (const SourceError& e) {
+    throw Stop{name + ":" + std::to_string(e.problem.line) + ": " + e.problem.text};
+  }
+  checkRequiredColumns(*source, options, name);
+  for (const SourceProblem& problem : source->headerProblems()) {
+    std::fprintf(stderr, "%s:%ld: %s\n", name.c_str(), problem.line, problem.text.c_str());
+  }
+  RunSettings settings{name, options.units, options.jobs, stderr};
+  const long unreadable = writeResults(*source, options, settings);
+  const bool failed = unreadable > 0 || !source->headerProblems().empty();
+  return failed ? kStatusUnreadable : 0;
+}
+
+}  // namespace
+
+int runBatch(int argc, char** argv) {
+  Options options;
+  if (const int status = parseCommandLine(argc, argv, options); status >= 0) return status;
+  removeTemporariesOnSignal();
+  try {
+    return run(options);
+  } catch (const Stop& stop) {
+    std::fprintf(stderr, "orowan-batch: %s\n", stop.message.c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orowan-batch: %s\n", e.what());
+  }
+  return kStatusUnreadable;
+}
+
+}  // namespace batch

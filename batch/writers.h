@@ -1,0 +1,43 @@
+// The outputs of a run behind one interface: each writer takes the jobs
+// in input order, one at a time, and may keep nothing of them. The CSV
+// result table, the CSV step table and the JSON results are writers;
+// picture writers can be added beside them.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "batch/job.h"
+#include "batch/output_file.h"
+
+namespace batch {
+
+class ResultWriter {
+ public:
+  virtual ~ResultWriter() = default;
+  virtual void begin() = 0;
+  virtual void write(const PassJob& job) = 0;
+  virtual void end() = 0;
+};
+
+struct Layout {
+  bool sweep = false;  // a "case" column beside "line"
+  Units units = Units::report;
+};
+
+// One line per pass: line, [case], the inputs, the summary values, status,
+// message, stage, side, step.
+std::unique_ptr<ResultWriter> makeCsvResultWriter(OutputFile& out, Layout layout);
+
+// One line per march step: line, [case], side, step and the step columns.
+std::unique_ptr<ResultWriter> makeCsvStepWriter(OutputFile& out, Layout layout);
+
+// A JSON array, one object per pass, streamed; with `steps` each object
+// has "steps": {"exit": {column: [values]}, "entry": {...}}.
+std::unique_ptr<ResultWriter> makeJsonWriter(OutputFile& out, Layout layout, bool steps);
+
+// The shortest text that reads back to the same float (std::to_chars):
+// "185.49", "1e-45", "-0", "inf", "nan". `buffer` holds it.
+std::string_view shortestText(float value, char (&buffer)[32]);
+
+}  // namespace batch
