@@ -28,12 +28,14 @@ void fillFrictionTable();
 void deriveGeometry();
 
 // What a march tells its observer: its start, before the first step, and
-// each step once it is stored in the history. `rowDue` marks steps 1, 11,
-// 21, ... (the console's table rows); the record then holds the step's
-// section as the row shows it. Either function may be null.
+// each step once it is stored in the history (`stepTaken`), or only the
+// steps 1, 11, 21, ... that get a table row (`rowDue`, which is then not
+// told of the others); the record then holds the step's section as the
+// row shows it. Any function may be null.
 struct MarchObserver {
   void (*marchStarts)(void* context, Side side) = nullptr;
   void (*stepTaken)(void* context, Side side, int step, bool rowDue) = nullptr;
+  void (*rowDue)(void* context, Side side, int step) = nullptr;
   void* context = nullptr;
 };
 

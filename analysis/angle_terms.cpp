@@ -6,7 +6,7 @@
 
 namespace orowan {
 
-thread_local constinit LastCall lastSine, lastCosine, lastTangentTerm;
+OROWAN_THREAD_STATE LastCall lastSine, lastCosine, lastTangentTerm;
 
 namespace {
 

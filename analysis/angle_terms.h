@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "analysis/real.h"
+#include "analysis/record.h"
 
 namespace orowan {
 
@@ -24,7 +25,7 @@ struct LastCall {
 };
 
 // Per thread, like the analysis record.
-extern thread_local constinit LastCall lastSine, lastCosine, lastTangentTerm;
+extern OROWAN_THREAD_STATE LastCall lastSine, lastCosine, lastTangentTerm;
 
 // The first call at a new angle; they remember it.
 double newSine(const Real& angle);

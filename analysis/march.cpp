@@ -127,7 +127,10 @@ void takeStep(Side side, int i, const MarchObserver& observer) {
   history.SL_ST(i) = rec.SL_ST;
   const bool rowDue = rec.ROW_COUNTER >= rec.ROW_INTERVAL;
   if (observer.stepTaken != nullptr) observer.stepTaken(observer.context, side, i, rowDue);
-  if (rowDue) rec.ROW_COUNTER = 0;
+  if (rowDue) {
+    if (observer.rowDue != nullptr) observer.rowDue(observer.context, side, i);
+    rec.ROW_COUNTER = 0;
+  }
   rec.F = rec.F_NEXT;
 }
 

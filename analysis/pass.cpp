@@ -204,7 +204,7 @@ void clearResult(PassResult& result) {
 // The stages in the console's order; `call.stage` tells a fault where.
 void runPass(const PassInput& input, CallState& call) {
   PassResult& result = *call.result;
-  const MarchObserver observer{nullptr, keepStep, &call};
+  const MarchObserver observer{nullptr, keepStep, nullptr, &call};
   call.stage = Stage::input;
   setInputs(input);
   call.stage = Stage::geometry;

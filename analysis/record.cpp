@@ -2,6 +2,6 @@
 
 namespace orowan {
 
-thread_local constinit AnalysisRecord rec;
+OROWAN_THREAD_STATE AnalysisRecord rec;
 
 }  // namespace orowan

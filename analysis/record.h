@@ -105,8 +105,17 @@ struct AnalysisRecord {
   Real NEUTRAL_P;        // roll pressure at the neutral point, kgf/mm^2
 };
 
-// The calling thread's record. constinit: no lazy initialisation, so an
-// access costs what a plain global's does in the program.
-extern thread_local constinit AnalysisRecord rec;
+// Per-thread state of the analysis is declared constinit: no lazy
+// initialisation, so an access costs what a plain global's does in the
+// program. The benchmarks' comparison build (OROWAN_PLAIN_THREAD_LOCAL)
+// drops it, to measure what the lazy-initialisation checks would cost.
+#ifdef OROWAN_PLAIN_THREAD_LOCAL
+#define OROWAN_THREAD_STATE thread_local
+#else
+#define OROWAN_THREAD_STATE thread_local constinit
+#endif
+
+// The calling thread's record.
+extern OROWAN_THREAD_STATE AnalysisRecord rec;
 
 }  // namespace orowan

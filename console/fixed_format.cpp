@@ -165,22 +165,32 @@ void roundDigits(Digits& g) {
   ++g.count;
 }
 
-// The text of a rounded finite value, without leading blanks; returns its
-// length, or -1 when it is longer than w.
-int composeFixed(bool negative, const Digits& g, int w, int d, char* text) {
-  bool zero = true;
-  for (int i = 0; i < g.count; ++i) zero = zero && g.at[i] == 0;
+// The text of a rounded finite value, without leading blanks: a "-" when
+// negative and not zero, the integer digits (none for 0, but "0" for a
+// zero F w.0), the point, d fraction digits; `digit(i)` gives digit i from
+// the first integer digit on. Returns its length, or -1 when longer than w.
+template <typename DigitAt>
+int composeText(bool negative, bool zero, int intCount, int w, int d, DigitAt digit,
+                char* text) {
   const bool sign = negative && !zero;
-  const bool loneZero = g.intCount == 0 && d == 0;  // "0." for a zero F w.0
-  const int length = (sign ? 1 : 0) + (loneZero ? 1 : g.intCount) + 1 + d;
+  const bool loneZero = intCount == 0 && d == 0;
+  const int length = (sign ? 1 : 0) + (loneZero ? 1 : intCount) + 1 + d;
   if (length > w) return -1;
   char* p = text;
   if (sign) *p++ = '-';
   if (loneZero) *p++ = '0';
-  for (int i = 0; i < g.intCount; ++i) *p++ = static_cast<char>('0' + digitAt(g, i));
+  for (int i = 0; i < intCount; ++i) *p++ = static_cast<char>('0' + digit(i));
   *p++ = '.';
-  for (int j = 0; j < d; ++j) *p++ = static_cast<char>('0' + digitAt(g, g.intCount + j));
+  for (int j = 0; j < d; ++j) *p++ = static_cast<char>('0' + digit(intCount + j));
   return length;
+}
+
+// The text of the exactly rounded digits `g`.
+int composeFixed(bool negative, const Digits& g, int w, int d, char* text) {
+  bool zero = true;
+  for (int i = 0; i < g.count; ++i) zero = zero && g.at[i] == 0;
+  return composeText(negative, zero, g.intCount, w, d,
+                     [&g](int i) { return digitAt(g, i); }, text);
 }
 
 // Infinity and NaN: the word, padded with "." or cut to exactly w bytes.
@@ -200,9 +210,9 @@ constexpr std::uint64_t kPowersOfTen[kSignificant + 1] = {1,      10,      100, 
 // fewer than 8 - d integer digits. The seven significant digits then reach
 // past place d, so the rounding is at place d, and half away from zero of
 // the exact value is N = (m 10^d + 2^(k-1)) / 2^k, exact in 128 bits
-// (m 10^d < 2^48). Fills `g` with N's digits, already rounded; false when
-// the case does not apply.
-bool quickDigits(const FloatParts& v, int d, Digits& g) {
+// (m 10^d < 2^48). Composes N's text into `text` and sets `length` like
+// fixedText; false when the case does not apply.
+bool quickFixedText(const FloatParts& v, int w, int d, char* text, int& length) {
   const int k = 150 - v.biased;  // |x| = m * 2^-k for a normal x
   if (v.biased == 0 || k < 1 || k > 100 || d > kSignificant) return false;
   const std::uint32_t m = v.fraction | kHiddenBit;
@@ -211,17 +221,15 @@ bool quickDigits(const FloatParts& v, int d, Digits& g) {
   if (intCount + d > kSignificant) return false;
   const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowersOfTen[d];
   const unsigned __int128 half = static_cast<unsigned __int128>(1) << (k - 1);
-  const std::uint64_t n = static_cast<std::uint64_t>((scaled + half) >> k);  // < 2^48
-  g.count = 0;
-  appendDigits64(n, g);
-  const int lead = d - g.count;  // fraction places above N's first digit
-  if (lead > 0) {
-    std::memmove(g.at + lead, g.at, static_cast<std::size_t>(g.count));
-    std::memset(g.at, 0, static_cast<std::size_t>(lead));
-    g.count = d;
-  }
-  g.intCount = g.count - d;
-  g.keep = g.count;
+  std::uint64_t n = static_cast<std::uint64_t>((scaled + half) >> k);  // < 2^48
+  unsigned char reversed[kMaxIntegerDigits];  // N's digits, the last first
+  int count = 0;
+  for (; n != 0; n /= 10) reversed[count++] = static_cast<unsigned char>(n % 10);
+  const bool zero = count == 0;
+  while (count < d) reversed[count++] = 0;  // the fraction's leading zeros
+  const int last = count - 1;               // digit i is reversed[last - i]
+  length = composeText(v.negative, zero, count - d, w, d,
+                       [&](int i) { return reversed[last - i]; }, text);
   return true;
 }
 
@@ -231,11 +239,11 @@ int fixedText(float x, int w, int d, char* text) {
   const FloatParts v = partsOf(x);
   if (v.biased == 255) return composeWord(v, w, text);
   if (d + 1 > w) return -1;  // the point and d digits alone do not fit
+  int length;
+  if (quickFixedText(v, w, d, text, length)) return length;
   Digits g;
-  if (!quickDigits(v, d, g)) {
-    exactDigits(v, d, g);
-    roundDigits(g);
-  }
+  exactDigits(v, d, g);
+  roundDigits(g);
   return composeFixed(v.negative, g, w, d, text);
 }
 
