@@ -319,6 +319,8 @@ TEST(Records, PositionsBlanksAndEmptyRecords) {
       {"(' A',9X,T6,'B')", false, {}, "A   B"},  // T replaces the blanks owed
       {"(' ABCDEF',T3,'xy')", false, {}, "AxyDEF"},  // moving left overwrites
       {"(' ABCDEF',T3,1X,'y')", false, {}, "A yDEF"},
+      {"(' A',T6,2X,'B')", false, {}, "A     B"},     // X adds to the blanks T owes
+      {"(' ABCDEF',2X,T3,'y')", false, {}, "AyCDEF"},  // T to the left drops them
       {"(' ABC',T2,'x',T6,'y')", false, {}, "xBC y"},  // the record still ends at C
       {"(' \x83\x5c\x95\x5c',T6,'Z')", false, {}, "\x83\x5c\x95\x5cZ"},  // columns count bytes
       {"(' it''s',\" \"\"q\"\"\")", false, {}, "it's \"q\""},
