@@ -29,7 +29,8 @@ double roundStep(const Extent& e, int intervals) {
 // The index i of the tick i x step next to `value` on the side `direction`
 // (-1 below, +1 above), so that the ticks cover the value exactly.
 long long coveringIndex(double value, double step, int direction) {
-  auto i = static_cast<long long>(direction < 0 ? std::floor(value / step) : std::ceil(value / step));
+  auto i =
+      static_cast<long long>(direction < 0 ? std::floor(value / step) : std::ceil(value / step));
   while (direction < 0 && static_cast<double>(i) * step > value) --i;
   while (direction > 0 && static_cast<double>(i) * step < value) ++i;
   return i;
@@ -67,7 +68,8 @@ void labelLinearTicks(Axis& axis) {
 // Ticks at whole multiples of `step` from index `first` to `last`.
 void setLinearTicks(Axis& axis, long long first, long long last) {
   axis.ticks.clear();
-  for (long long i = first; i <= last; ++i) axis.ticks.push_back(static_cast<double>(i) * axis.step);
+  for (long long i = first; i <= last; ++i)
+    axis.ticks.push_back(static_cast<double>(i) * axis.step);
   axis.lo = axis.ticks.front();
   axis.hi = axis.ticks.back();
   labelLinearTicks(axis);
@@ -154,6 +156,23 @@ std::string linearTickLabel(double value, double step, double largestMagnitude) 
   std::string mantissa =
       fixed(value / std::pow(10.0, exponent), std::clamp(exponent - stepExponent, 0, 12));
   return withTypographicMinus(mantissa) + "×10" + superscript(exponent);
+}
+
+std::string valueText(double value) {
+  double magnitude = std::fabs(value);
+  if (value == 0 || (magnitude >= 1e-4 && magnitude < 1e7)) {
+    int decimals = magnitude >= 0.1 || value == 0
+                       ? 2
+                       : 2 - static_cast<int>(std::floor(std::log10(magnitude)));
+    return withTypographicMinus(fixed(value, decimals));
+  }
+  int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  double mantissa = value / std::pow(10.0, exponent);
+  if (std::fabs(mantissa) >= 9.9995) {  // would print as 10.000
+    mantissa /= 10;
+    ++exponent;
+  }
+  return withTypographicMinus(fixed(mantissa, 3)) + "×10" + superscript(exponent);
 }
 
 std::string decadeLabel(int exponent) { return "10" + superscript(exponent); }

@@ -21,8 +21,8 @@ struct Extent {
 
 struct Axis {
   ScaleKind kind = ScaleKind::linear;
-  double lo = 0, hi = 1;  // the covered range, from the first to the last tick
-  double step = 1;        // linear: tick spacing; logarithmic: decades per tick
+  double lo = 0, hi = 1;            // the covered range, from the first to the last tick
+  double step = 1;                  // linear: tick spacing; logarithmic: decades per tick
   std::vector<double> ticks;        // labelled ticks, ascending, lo and hi included
   std::vector<std::string> labels;  // one per tick
   std::vector<double> minorTicks;   // unlabelled (2..9 x 10^k on a log axis)
@@ -48,6 +48,10 @@ Axis extendedTop(const Axis& axis, int steps);
 // Label of a linear tick with the fewest decimals that tell ticks `step`
 // apart; very large or very small values as "2.5×10⁶". Minus as "−".
 std::string linearTickLabel(double value, double step, double largestMagnitude);
+
+// A value in a label: two decimals, more for magnitudes below 0.1 (three
+// significant digits), and "2.000×10³⁰" below 10⁻⁴ or from 10⁷ on.
+std::string valueText(double value);
 
 // Label of a decade tick: "10³", "10⁻⁶".
 std::string decadeLabel(int exponent);

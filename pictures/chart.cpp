@@ -14,9 +14,9 @@ constexpr std::size_t kAllMarkers = 40, kMarkersWhenMany = 20;
 const char* const kColours[] = {"#0072B2", "#D55E00", "#009E73", "#CC79A7",
                                 "#E69F00", "#56B4E9", "#000000", "#8C564B"};
 const char* const kDashes[] = {"", "7 4", "2 3", "10 3 2 3", "12 5", "4 2 4 6", "1 2", "8 2 2 2"};
-const MarkerShape kMarkers[] = {MarkerShape::circle, MarkerShape::square, MarkerShape::triangle,
-                                MarkerShape::diamond, MarkerShape::triangleDown,
-                                MarkerShape::cross, MarkerShape::plus, MarkerShape::star};
+const MarkerShape kMarkers[] = {
+    MarkerShape::circle,       MarkerShape::square, MarkerShape::triangle, MarkerShape::diamond,
+    MarkerShape::triangleDown, MarkerShape::cross,  MarkerShape::plus,     MarkerShape::star};
 
 LineStyle styleOf(std::size_t i) { return {kColours[i % 8], 2, kDashes[i % 8]}; }
 
@@ -83,7 +83,8 @@ ChartPlan planChart(const Frame& frame, const Chart& chart) {
     plan.curves.push_back(pixelRuns(frame, s.x, s.y, std::min(s.x.size(), s.y.size())));
     plan.markers.push_back(markerPoints(plan.curves.back()));
     addRuns(plan.obstacles.lines, plan.curves.back());
-    for (const Point& p : plan.markers.back()) plan.obstacles.boxes.push_back(boxAt(p.x - 6, p.y - 6, 12, 12));
+    for (const Point& p : plan.markers.back())
+      plan.obstacles.boxes.push_back(boxAt(p.x - 6, p.y - 6, 12, 12));
   }
   return plan;
 }
@@ -114,7 +115,8 @@ ChartLayout layoutChart(const Chart& chart) {
   auto [ex, ey] = extents(chart);
   layout.empty = ex.empty();
   Frame frame;
-  frame.x = axisFor(chart.xScale, ex, 10);
+  frame.x =
+      chart.xScale == ScaleKind::logarithmic ? logAxis(ex) : readableXAxis(ex, 10, kWidth - 120);
   frame.y = axisFor(chart.yScale, ey, 8);
   double left = std::max(72.0, 44 + widestTickLabel(frame.y));
   double right = kWidth - std::max(kRightMargin, lastLabelOverhang(frame.x));
@@ -123,11 +125,13 @@ ChartLayout layoutChart(const Chart& chart) {
   frame.yTitle = axisTitle(chart.yName, chart.yUnit);
   fitAxes(frame);
   Box size = legendSize(legendEntries(chart));
-  LegendPlace place = placeLegend(frame, size, [&](const Frame& f) { return planChart(f, chart).obstacles; });
+  LegendPlace place =
+      placeLegend(frame, size, [&](const Frame& f) { return planChart(f, chart).obstacles; });
   frame.y = extendedTop(frame.y, place.extraSteps);
   fitAxes(frame);
   layout.plan = planChart(frame, chart);
-  layout.legend = place.box ? *place.box : boxAt(frame.area.x1 + 14, frame.area.y0, size.width(), size.height());
+  layout.legend = place.box ? *place.box
+                            : boxAt(frame.area.x1 + 14, frame.area.y0, size.width(), size.height());
   layout.width = std::max(kWidth, layout.legend.x1 + 10);
   return layout;
 }
@@ -135,13 +139,22 @@ ChartLayout layoutChart(const Chart& chart) {
 void drawHeader(SvgWriter& svg, const ChartLayout& layout, const Chart& chart) {
   double cx = layout.width / 2;
   for (std::size_t i = 0; i < layout.titleLines.size(); ++i) {
-    svg.text("text", {{"class", "title"}, {"x", num(cx)}, {"y", num(28 + 21 * static_cast<double>(i))},
-                      {"text-anchor", "middle"}, {"font-size", num(kTitleFont)},
-                      {"font-weight", "bold"}}, layout.titleLines[i]);
+    svg.text("text",
+             {{"class", "title"},
+              {"x", num(cx)},
+              {"y", num(28 + 21 * static_cast<double>(i))},
+              {"text-anchor", "middle"},
+              {"font-size", num(kTitleFont)},
+              {"font-weight", "bold"}},
+             layout.titleLines[i]);
   }
   if (layout.subtitleY > 0) {
-    svg.text("text", {{"class", "subtitle"}, {"x", num(cx)}, {"y", num(layout.subtitleY)},
-                      {"text-anchor", "middle"}}, chart.subtitle);
+    svg.text("text",
+             {{"class", "subtitle"},
+              {"x", num(cx)},
+              {"y", num(layout.subtitleY)},
+              {"text-anchor", "middle"}},
+             chart.subtitle);
   }
 }
 
@@ -155,9 +168,13 @@ void drawSeries(SvgWriter& svg, const ChartPlan& plan) {
 }
 
 void drawEmptyNote(SvgWriter& svg, const Frame& f) {
-  svg.text("text", {{"class", "note"}, {"x", num((f.area.x0 + f.area.x1) / 2)},
-                    {"y", num((f.area.y0 + f.area.y1) / 2)}, {"text-anchor", "middle"},
-                    {"font-weight", "bold"}}, "No values to draw");
+  svg.text("text",
+           {{"class", "note"},
+            {"x", num((f.area.x0 + f.area.x1) / 2)},
+            {"y", num((f.area.y0 + f.area.y1) / 2)},
+            {"text-anchor", "middle"},
+            {"font-weight", "bold"}},
+           "No values to draw");
 }
 
 }  // namespace
@@ -167,7 +184,9 @@ std::string chartSvg(const Chart& chart, Embedding embedding) {
   SvgWriter svg;
   openSvg(svg, layout.width, kHeight, "chart", embedding == Embedding::standalone);
   svg.text("title", {}, chart.title);
-  svg.leaf("rect", {{"class", "background"}, {"width", num(layout.width)}, {"height", num(kHeight)},
+  svg.leaf("rect", {{"class", "background"},
+                    {"width", num(layout.width)},
+                    {"height", num(kHeight)},
                     {"fill", "#ffffff"}});
   drawHeader(svg, layout, chart);
   svg.open("g", {{"class", "panel"}});

@@ -22,13 +22,13 @@ namespace orowan::pictures {
 // One curve. A point whose x or y is NaN or infinite (a faulted pass), or
 // on a logarithmic axis not positive, is not drawn and leaves a gap.
 struct Series {
-  std::string name;  // legend text, e.g. "SGB 5"
+  std::string name;          // legend text, e.g. "SGB 5"
   std::vector<double> x, y;  // pairs up to the shorter of the two
 };
 
 struct Chart {
   std::string title;
-  std::string subtitle;  // optional
+  std::string subtitle;      // optional
   std::string xName, xUnit;  // axis title "name (unit)"; unit may be empty
   std::string yName, yUnit;
   ScaleKind xScale = ScaleKind::linear;

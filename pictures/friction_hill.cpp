@@ -46,17 +46,6 @@ struct Layout {
   std::optional<Box> pressureLegend, forceLegend;
 };
 
-// Number text of a label: two decimals, more for small magnitudes.
-std::string labelNumber(double v) {
-  int decimals = 2;
-  if (v != 0 && std::fabs(v) < 0.1) {
-    decimals = std::min(12, 2 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
-  }
-  std::string text = fixed(v, decimals);
-  if (text[0] == '-') text.replace(0, 1, "−");
-  return text;
-}
-
 Extent xExtent(const FrictionHill& hill) {
   Extent e;
   for (const MarchSteps* m : {&hill.exitMarch, &hill.entryMarch}) {
@@ -186,17 +175,17 @@ Label placeMarkerLabel(const PanelPlan& plan, const std::vector<std::string>& pa
                    [&](const Box& a, const Box& b) { return distance(a) < distance(b); });
   auto free = firstFree(sorted, plan.obstacles, plan.frame.area, 2);
   Box box = free ? *free
-                 : leastCovering({candidates.begin(), candidates.begin() + single},
-                                 plan.obstacles, plan.frame.area);
+                 : leastCovering({candidates.begin(), candidates.begin() + single}, plan.obstacles,
+                                 plan.frame.area);
   if (box.height() > kLabelHeight) return {box, parts};
   return {box, {oneLine}};
 }
 
 std::vector<std::string> markerText(const FrictionHill& hill, Quantity q) {
   const NeutralPoint& n = *hill.neutral;
-  std::string x = "XN " + labelNumber(n.X) + " " + hill.units.length;
-  if (q == Quantity::pressure) return {x, "P " + labelNumber(n.P) + " " + hill.units.pressure};
-  return {x, "F " + labelNumber(n.F) + " " + hill.units.force};
+  std::string x = "XN " + valueText(n.X) + " " + hill.units.length;
+  if (q == Quantity::pressure) return {x, "P " + valueText(n.P) + " " + hill.units.pressure};
+  return {x, "F " + valueText(n.F) + " " + hill.units.force};
 }
 
 void addNeutralMarker(PanelPlan& plan, const FrictionHill& hill, Quantity q) {
@@ -234,6 +223,10 @@ PanelPlan planPanel(const Frame& frame, const FrictionHill& hill, Quantity q) {
   return plan;
 }
 
+bool anyFinite(const std::vector<double>& values) {
+  return std::any_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
 bool anySticks(const FrictionHill& hill) {
   for (const MarchSteps* m : {&hill.exitMarch, &hill.entryMarch}) {
     if (std::count(m->SL_ST.begin(), m->SL_ST.end(), 2) > 0) return true;
@@ -253,14 +246,14 @@ std::vector<LegendEntry> legendEntries(const FrictionHill& hill, Quantity q) {
   std::vector<LegendEntry> entries = {lineEntry("exit march", "exit", kExitStyle),
                                       lineEntry("entry march", "entry", kEntryStyle)};
   if (q == Quantity::force) return entries;
-  if (!hill.exitMarch.RK.empty() || !hill.entryMarch.RK.empty()) {
+  if (anyFinite(hill.exitMarch.RK) || anyFinite(hill.entryMarch.RK)) {
     entries.push_back(lineEntry("RK yield stress", "rk", kRkStyle));
   }
   if (anySticks(hill)) {
     entries.push_back(lineEntry("strip sticks (SL/ST 2)", "stick", {"#000000", 1, ""}));
     entries.back().halo = true;
   }
-  if (hill.neutral) {
+  if (hill.neutral && std::isfinite(hill.neutral->X) && std::isfinite(hill.neutral->P)) {
     entries.push_back(lineEntry("neutral point", "neutral-point", {"#000000", 0, ""}));
     entries.back().marker = MarkerShape::ring;
     entries.back().markerColour = "#000000";
@@ -273,15 +266,15 @@ std::vector<LegendEntry> legendEntries(const FrictionHill& hill, Quantity q) {
 void planWithLegend(PanelPlan& plan, std::optional<Box>& legend, const Frame& frame,
                     const FrictionHill& hill, Quantity q) {
   Box size = legendSize(legendEntries(hill, q));
-  LegendPlace place = placeLegend(frame, size, [&](const Frame& f) {
-    return planPanel(f, hill, q).obstacles;
-  });
+  LegendPlace place =
+      placeLegend(frame, size, [&](const Frame& f) { return planPanel(f, hill, q).obstacles; });
   Frame f = frame;
   f.y = extendedTop(frame.y, place.extraSteps);
   fitAxes(f);
   plan = planPanel(f, hill, q);
-  legend = place.box ? place.box
-                     : std::optional<Box>(boxAt(f.area.x1 + 14, f.area.y0, size.width(), size.height()));
+  legend = place.box
+               ? place.box
+               : std::optional<Box>(boxAt(f.area.x1 + 14, f.area.y0, size.width(), size.height()));
 }
 
 std::string axisTitle(const std::string& name, const std::string& unit) {
@@ -302,16 +295,19 @@ double layoutHeader(Layout& layout, const FrictionHill& hill) {
 Layout layoutHill(const FrictionHill& hill) {
   Layout layout;
   double top = layoutHeader(layout, hill);
-  Axis x = linearAxis(xExtent(hill), 10);
+  Axis x = readableXAxis(xExtent(hill), 10, kWidth - 120);
   Axis p = linearAxis(valueExtent(hill, Quantity::pressure), 8);
   Axis f = linearAxis(valueExtent(hill, Quantity::force), 6);
   double left = std::max(72.0, 44 + std::max(widestTickLabel(p), widestTickLabel(f)));
   double right = kWidth - std::max(kRightMargin, lastLabelOverhang(x));
-  Frame pf{{left, top, right, top + kPressureHeight}, x, p, "",
-           axisTitle("P", hill.units.pressure)};
+  Frame pf{
+      {left, top, right, top + kPressureHeight}, x, p, "", axisTitle("P", hill.units.pressure)};
   double forceTop = pf.area.y1 + kPanelGap;
-  Frame ff{{left, forceTop, right, forceTop + kForceHeight}, x, f,
-           axisTitle("X from the exit plane", hill.units.length), axisTitle("F", hill.units.force)};
+  Frame ff{{left, forceTop, right, forceTop + kForceHeight},
+           x,
+           f,
+           axisTitle("X from the exit plane", hill.units.length),
+           axisTitle("F", hill.units.force)};
   fitAxes(pf);
   fitAxes(ff);
   planWithLegend(layout.pressure, layout.pressureLegend, pf, hill, Quantity::pressure);
@@ -341,8 +337,12 @@ void drawLabel(SvgWriter& svg, const Label& label, const std::string& cls) {
 void drawStick(SvgWriter& svg, const std::vector<Polyline>& runs, const std::string& cls,
                const LineStyle& style) {
   if (runs.empty()) return;
-  svg.leaf("path", {{"class", cls}, {"d", pathData(runs)}, {"fill", "none"},
-                    {"stroke", style.colour}, {"stroke-opacity", "0.3"}, {"stroke-width", "9"},
+  svg.leaf("path", {{"class", cls},
+                    {"d", pathData(runs)},
+                    {"fill", "none"},
+                    {"stroke", style.colour},
+                    {"stroke-opacity", "0.3"},
+                    {"stroke-width", "9"},
                     {"stroke-linejoin", "round"}});
 }
 
@@ -350,16 +350,24 @@ void drawNeutral(SvgWriter& svg, const PanelPlan& plan) {
   if (!plan.marker) return;
   const Box& a = plan.frame.area;
   Point p = *plan.marker;
-  svg.leaf("line", {{"class", "neutral-line"}, {"x1", num(p.x)}, {"y1", num(a.y0)},
-                    {"x2", num(p.x)}, {"y2", num(a.y1)}, {"stroke", "#7a7a7a"},
+  svg.leaf("line", {{"class", "neutral-line"},
+                    {"x1", num(p.x)},
+                    {"y1", num(a.y0)},
+                    {"x2", num(p.x)},
+                    {"y2", num(a.y1)},
+                    {"stroke", "#7a7a7a"},
                     {"stroke-dasharray", "2 3"}});
 }
 
 void drawNeutralMarker(SvgWriter& svg, const PanelPlan& plan) {
   if (!plan.marker) return;
-  svg.leaf("circle", {{"class", "neutral"}, {"cx", num(plan.marker->x)},
-                      {"cy", num(plan.marker->y)}, {"r", "5"}, {"fill", "#ffffff"},
-                      {"stroke", "#000000"}, {"stroke-width", "2"}});
+  svg.leaf("circle", {{"class", "neutral"},
+                      {"cx", num(plan.marker->x)},
+                      {"cy", num(plan.marker->y)},
+                      {"r", "5"},
+                      {"fill", "#ffffff"},
+                      {"stroke", "#000000"},
+                      {"stroke-width", "2"}});
   drawLabel(svg, *plan.markerLabel, "neutral-label");
 }
 
@@ -386,35 +394,59 @@ void drawPlanes(SvgWriter& svg, const Layout& layout, const FrictionHill& hill) 
   const Frame& f = layout.pressure.frame;
   double x0 = f.x.toPixel(0), xl = f.x.toPixel(hill.contactLength);
   std::string exitText = "exit plane";
-  std::string entryText = "entry plane, XL " + labelNumber(hill.contactLength) + " " + hill.units.length;
+  std::string entryText =
+      "entry plane, XL " + valueText(hill.contactLength) + " " + hill.units.length;
   bool apart = x0 + textWidth(exitText, kLabelFont) + 16 < xl - textWidth(entryText, kLabelFont);
   for (double x : {x0, xl}) {
-    svg.leaf("line", {{"class", "plane"}, {"x1", num(x)}, {"y1", num(f.area.y0 - 7)},
-                      {"x2", num(x)}, {"y2", num(f.area.y0)}, {"stroke", "#404040"}});
+    svg.leaf("line", {{"class", "plane"},
+                      {"x1", num(x)},
+                      {"y1", num(f.area.y0 - 7)},
+                      {"x2", num(x)},
+                      {"y2", num(f.area.y0)},
+                      {"stroke", "#404040"}});
   }
   Attr size{"font-size", num(kLabelFont)};
   if (!apart) exitText += ", " + entryText;
   svg.text("text", {{"class", "plane"}, {"x", num(x0)}, {"y", num(layout.planeY)}, size}, exitText);
   if (apart) {
-    svg.text("text", {{"class", "plane"}, {"x", num(xl)}, {"y", num(layout.planeY)},
-                      {"text-anchor", "end"}, size}, entryText);
+    svg.text("text",
+             {{"class", "plane"},
+              {"x", num(xl)},
+              {"y", num(layout.planeY)},
+              {"text-anchor", "end"},
+              size},
+             entryText);
   }
 }
 
 void drawHeader(SvgWriter& svg, const Layout& layout, const FrictionHill& hill) {
   double cx = layout.width / 2;
   for (std::size_t i = 0; i < layout.titleLines.size(); ++i) {
-    svg.text("text", {{"class", "title"}, {"x", num(cx)}, {"y", num(28 + 21 * static_cast<double>(i))},
-                      {"text-anchor", "middle"}, {"font-size", num(kTitleFont)},
-                      {"font-weight", "bold"}}, layout.titleLines[i]);
+    svg.text("text",
+             {{"class", "title"},
+              {"x", num(cx)},
+              {"y", num(28 + 21 * static_cast<double>(i))},
+              {"text-anchor", "middle"},
+              {"font-size", num(kTitleFont)},
+              {"font-weight", "bold"}},
+             layout.titleLines[i]);
   }
   if (layout.subtitleY > 0) {
-    svg.text("text", {{"class", "subtitle"}, {"x", num(cx)}, {"y", num(layout.subtitleY)},
-                      {"text-anchor", "middle"}}, hill.subtitle);
+    svg.text("text",
+             {{"class", "subtitle"},
+              {"x", num(cx)},
+              {"y", num(layout.subtitleY)},
+              {"text-anchor", "middle"}},
+             hill.subtitle);
   }
   if (layout.noteY > 0) {
-    svg.text("text", {{"class", "note"}, {"x", num(cx)}, {"y", num(layout.noteY)},
-                      {"text-anchor", "middle"}, {"font-weight", "bold"}, {"fill", "#a00000"}},
+    svg.text("text",
+             {{"class", "note"},
+              {"x", num(cx)},
+              {"y", num(layout.noteY)},
+              {"text-anchor", "middle"},
+              {"font-weight", "bold"},
+              {"fill", "#a00000"}},
              "No neutral point: the force curves do not meet");
   }
   drawPlanes(svg, layout, hill);
@@ -427,8 +459,10 @@ std::string frictionHillSvg(const FrictionHill& hill, Embedding embedding) {
   SvgWriter svg;
   openSvg(svg, layout.width, layout.height, "friction-hill", embedding == Embedding::standalone);
   svg.text("title", {}, hill.title);
-  svg.leaf("rect", {{"class", "background"}, {"width", num(layout.width)},
-                    {"height", num(layout.height)}, {"fill", "#ffffff"}});
+  svg.leaf("rect", {{"class", "background"},
+                    {"width", num(layout.width)},
+                    {"height", num(layout.height)},
+                    {"fill", "#ffffff"}});
   drawHeader(svg, layout, hill);
   drawPanel(svg, layout, layout.pressure, *layout.pressureLegend,
             legendEntries(hill, Quantity::pressure), "pressure");

@@ -76,7 +76,6 @@ struct FrictionHill {
 enum class Embedding { standalone, inlineHtml };
 
 // The picture, about 900 x 670 px (wider when a legend must go outside).
-std::string frictionHillSvg(const FrictionHill& hill,
-                            Embedding embedding = Embedding::standalone);
+std::string frictionHillSvg(const FrictionHill& hill, Embedding embedding = Embedding::standalone);
 
 }  // namespace orowan::pictures

@@ -31,17 +31,13 @@ double advance(std::uint32_t c) {
 
 }  // namespace
 
-bool Box::overlaps(const Box& o) const {
-  return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1;
-}
+bool Box::overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
 
 bool Box::inside(const Box& outer) const {
   return x0 >= outer.x0 && y0 >= outer.y0 && x1 <= outer.x1 && y1 <= outer.y1;
 }
 
-Box boxAt(double x, double y, double width, double height) {
-  return {x, y, x + width, y + height};
-}
+Box boxAt(double x, double y, double width, double height) { return {x, y, x + width, y + height}; }
 
 bool segmentCrossesBox(Point a, Point b, const Box& box) {
   int ca = outcode(a, box), cb = outcode(b, box);
@@ -51,10 +47,14 @@ bool segmentCrossesBox(Point a, Point b, const Box& box) {
     int out = ca ? ca : cb;            // clip the end outside to an edge
     Point& p = ca ? a : b;
     Point q = ca ? b : a;
-    if (out & 8) p = {p.x + (q.x - p.x) * (box.y1 - p.y) / (q.y - p.y), box.y1};
-    else if (out & 4) p = {p.x + (q.x - p.x) * (box.y0 - p.y) / (q.y - p.y), box.y0};
-    else if (out & 2) p = {box.x1, p.y + (q.y - p.y) * (box.x1 - p.x) / (q.x - p.x)};
-    else p = {box.x0, p.y + (q.y - p.y) * (box.x0 - p.x) / (q.x - p.x)};
+    if (out & 8)
+      p = {p.x + (q.x - p.x) * (box.y1 - p.y) / (q.y - p.y), box.y1};
+    else if (out & 4)
+      p = {p.x + (q.x - p.x) * (box.y0 - p.y) / (q.y - p.y), box.y0};
+    else if (out & 2)
+      p = {box.x1, p.y + (q.y - p.y) * (box.x1 - p.x) / (q.x - p.x)};
+    else
+      p = {box.x0, p.y + (q.y - p.y) * (box.x0 - p.x) / (q.x - p.x)};
     (ca ? ca : cb) = outcode(p, box);
   }
   return true;

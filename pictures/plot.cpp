@@ -6,7 +6,7 @@
 namespace orowan::pictures {
 namespace {
 
-constexpr const char* kInk = "#404040";    // frame and ticks
+constexpr const char* kInk = "#404040";  // frame and ticks
 constexpr const char* kGrid = "#e4e4e4";
 constexpr double kLegendPad = 8, kLegendRow = 18, kLegendSample = 34;
 
@@ -21,15 +21,21 @@ std::string dashOf(const LineStyle& style) { return style.dash.empty() ? "none" 
 std::string shapePath(Point p, MarkerShape shape, double s) {
   auto at = [&](double dx, double dy) { return num(p.x + dx) + "," + num(p.y + dy); };
   switch (shape) {
-    case MarkerShape::triangle: return "M" + at(0, -s * 1.2) + "L" + at(s, s * 0.8) + " " + at(-s, s * 0.8) + "Z";
-    case MarkerShape::triangleDown: return "M" + at(0, s * 1.2) + "L" + at(s, -s * 0.8) + " " + at(-s, -s * 0.8) + "Z";
-    case MarkerShape::diamond: return "M" + at(0, -s * 1.25) + "L" + at(s, 0) + " " + at(0, s * 1.25) + " " + at(-s, 0) + "Z";
-    case MarkerShape::cross: return "M" + at(-s, -s) + "L" + at(s, s) + "M" + at(-s, s) + "L" + at(s, -s);
-    case MarkerShape::plus: return "M" + at(-s, 0) + "L" + at(s, 0) + "M" + at(0, -s) + "L" + at(0, s);
+    case MarkerShape::triangle:
+      return "M" + at(0, -s * 1.2) + "L" + at(s, s * 0.8) + " " + at(-s, s * 0.8) + "Z";
+    case MarkerShape::triangleDown:
+      return "M" + at(0, s * 1.2) + "L" + at(s, -s * 0.8) + " " + at(-s, -s * 0.8) + "Z";
+    case MarkerShape::diamond:
+      return "M" + at(0, -s * 1.25) + "L" + at(s, 0) + " " + at(0, s * 1.25) + " " + at(-s, 0) +
+             "Z";
+    case MarkerShape::cross:
+      return "M" + at(-s, -s) + "L" + at(s, s) + "M" + at(-s, s) + "L" + at(s, -s);
+    case MarkerShape::plus:
+      return "M" + at(-s, 0) + "L" + at(s, 0) + "M" + at(0, -s) + "L" + at(0, s);
     default:  // star: plus and cross together
       return "M" + at(-s, 0) + "L" + at(s, 0) + "M" + at(0, -s) + "L" + at(0, s) + "M" +
-             at(-s * 0.75, -s * 0.75) + "L" + at(s * 0.75, s * 0.75) + "M" + at(-s * 0.75, s * 0.75) +
-             "L" + at(s * 0.75, -s * 0.75);
+             at(-s * 0.75, -s * 0.75) + "L" + at(s * 0.75, s * 0.75) + "M" +
+             at(-s * 0.75, s * 0.75) + "L" + at(s * 0.75, -s * 0.75);
   }
 }
 
@@ -37,16 +43,27 @@ void drawXTicks(SvgWriter& svg, const Frame& f) {
   for (std::size_t i = 0; i < f.x.ticks.size(); ++i) {
     double px = f.x.toPixel(f.x.ticks[i]);
     svg.open("g", {{"class", "tick x"}});
-    svg.leaf("line", {{"x1", num(px)}, {"y1", num(f.area.y1)}, {"x2", num(px)},
-                      {"y2", num(f.area.y1 + 5)}, {"stroke", kInk}});
-    svg.text("text", {{"x", num(px)}, {"y", num(f.area.y1 + 19)}, {"text-anchor", "middle"},
-                      {"font-size", num(kTickFont)}}, f.x.labels[i]);
+    svg.leaf("line", {{"x1", num(px)},
+                      {"y1", num(f.area.y1)},
+                      {"x2", num(px)},
+                      {"y2", num(f.area.y1 + 5)},
+                      {"stroke", kInk}});
+    svg.text("text",
+             {{"x", num(px)},
+              {"y", num(f.area.y1 + 19)},
+              {"text-anchor", "middle"},
+              {"font-size", num(kTickFont)}},
+             f.x.labels[i]);
     svg.close();
   }
   for (double t : f.x.minorTicks) {
     double px = f.x.toPixel(t);
-    svg.leaf("line", {{"class", "minor-tick x"}, {"x1", num(px)}, {"y1", num(f.area.y1)},
-                      {"x2", num(px)}, {"y2", num(f.area.y1 + 3)}, {"stroke", kInk}});
+    svg.leaf("line", {{"class", "minor-tick x"},
+                      {"x1", num(px)},
+                      {"y1", num(f.area.y1)},
+                      {"x2", num(px)},
+                      {"y2", num(f.area.y1 + 3)},
+                      {"stroke", kInk}});
   }
 }
 
@@ -54,16 +71,27 @@ void drawYTicks(SvgWriter& svg, const Frame& f) {
   for (std::size_t i = 0; i < f.y.ticks.size(); ++i) {
     double py = f.y.toPixel(f.y.ticks[i]);
     svg.open("g", {{"class", "tick y"}});
-    svg.leaf("line", {{"x1", num(f.area.x0 - 5)}, {"y1", num(py)}, {"x2", num(f.area.x0)},
-                      {"y2", num(py)}, {"stroke", kInk}});
-    svg.text("text", {{"x", num(f.area.x0 - 8)}, {"y", num(py + 4)}, {"text-anchor", "end"},
-                      {"font-size", num(kTickFont)}}, f.y.labels[i]);
+    svg.leaf("line", {{"x1", num(f.area.x0 - 5)},
+                      {"y1", num(py)},
+                      {"x2", num(f.area.x0)},
+                      {"y2", num(py)},
+                      {"stroke", kInk}});
+    svg.text("text",
+             {{"x", num(f.area.x0 - 8)},
+              {"y", num(py + 4)},
+              {"text-anchor", "end"},
+              {"font-size", num(kTickFont)}},
+             f.y.labels[i]);
     svg.close();
   }
   for (double t : f.y.minorTicks) {
     double py = f.y.toPixel(t);
-    svg.leaf("line", {{"class", "minor-tick y"}, {"x1", num(f.area.x0 - 3)}, {"y1", num(py)},
-                      {"x2", num(f.area.x0)}, {"y2", num(py)}, {"stroke", kInk}});
+    svg.leaf("line", {{"class", "minor-tick y"},
+                      {"x1", num(f.area.x0 - 3)},
+                      {"y1", num(py)},
+                      {"x2", num(f.area.x0)},
+                      {"y2", num(py)},
+                      {"stroke", kInk}});
   }
 }
 
@@ -123,47 +151,75 @@ std::string pathData(const std::vector<Polyline>& runs) {
 }
 
 void drawBackground(SvgWriter& svg, const Frame& f) {
-  svg.leaf("rect", {{"class", "plot-area"}, {"x", num(f.area.x0)}, {"y", num(f.area.y0)},
-                    {"width", num(f.area.width())}, {"height", num(f.area.height())},
+  svg.leaf("rect", {{"class", "plot-area"},
+                    {"x", num(f.area.x0)},
+                    {"y", num(f.area.y0)},
+                    {"width", num(f.area.width())},
+                    {"height", num(f.area.height())},
                     {"fill", "#ffffff"}});
   std::string d;
-  for (double t : f.x.ticks) d += "M" + num(f.x.toPixel(t)) + "," + num(f.area.y0) + "V" + num(f.area.y1);
-  for (double t : f.y.ticks) d += "M" + num(f.area.x0) + "," + num(f.y.toPixel(t)) + "H" + num(f.area.x1);
+  for (double t : f.x.ticks)
+    d += "M" + num(f.x.toPixel(t)) + "," + num(f.area.y0) + "V" + num(f.area.y1);
+  for (double t : f.y.ticks)
+    d += "M" + num(f.area.x0) + "," + num(f.y.toPixel(t)) + "H" + num(f.area.x1);
   svg.leaf("path", {{"class", "grid"}, {"d", d}, {"fill", "none"}, {"stroke", kGrid}});
   if (f.y.kind == ScaleKind::linear && f.y.lo < 0 && f.y.hi > 0) {
     double py = f.y.toPixel(0);
-    svg.leaf("line", {{"class", "zero-line"}, {"x1", num(f.area.x0)}, {"y1", num(py)},
-                      {"x2", num(f.area.x1)}, {"y2", num(py)}, {"stroke", "#8c8c8c"}});
+    svg.leaf("line", {{"class", "zero-line"},
+                      {"x1", num(f.area.x0)},
+                      {"y1", num(py)},
+                      {"x2", num(f.area.x1)},
+                      {"y2", num(py)},
+                      {"stroke", "#8c8c8c"}});
   }
 }
 
 void drawAxes(SvgWriter& svg, const Frame& f, double yTitleX) {
-  svg.leaf("rect", {{"class", "frame"}, {"x", num(f.area.x0)}, {"y", num(f.area.y0)},
-                    {"width", num(f.area.width())}, {"height", num(f.area.height())},
-                    {"fill", "none"}, {"stroke", kInk}});
+  svg.leaf("rect", {{"class", "frame"},
+                    {"x", num(f.area.x0)},
+                    {"y", num(f.area.y0)},
+                    {"width", num(f.area.width())},
+                    {"height", num(f.area.height())},
+                    {"fill", "none"},
+                    {"stroke", kInk}});
   drawXTicks(svg, f);
   drawYTicks(svg, f);
   double cx = (f.area.x0 + f.area.x1) / 2, cy = (f.area.y0 + f.area.y1) / 2;
   if (!f.xTitle.empty()) {
-    svg.text("text", {{"class", "axis-title x"}, {"x", num(cx)}, {"y", num(f.area.y1 + 40)},
-                      {"text-anchor", "middle"}}, f.xTitle);
+    svg.text("text",
+             {{"class", "axis-title x"},
+              {"x", num(cx)},
+              {"y", num(f.area.y1 + 40)},
+              {"text-anchor", "middle"}},
+             f.xTitle);
   }
-  svg.text("text", {{"class", "axis-title y"}, {"x", num(yTitleX)}, {"y", num(cy)},
-                    {"text-anchor", "middle"},
-                    {"transform", "rotate(-90 " + num(yTitleX) + " " + num(cy) + ")"}}, f.yTitle);
+  svg.text("text",
+           {{"class", "axis-title y"},
+            {"x", num(yTitleX)},
+            {"y", num(cy)},
+            {"text-anchor", "middle"},
+            {"transform", "rotate(-90 " + num(yTitleX) + " " + num(cy) + ")"}},
+           f.yTitle);
 }
 
 void drawCurve(SvgWriter& svg, const std::vector<Polyline>& runs, const std::string& cls,
                const LineStyle& style) {
-  svg.leaf("path", {{"class", cls}, {"d", pathData(runs)}, {"fill", "none"},
-                    {"stroke", style.colour}, {"stroke-width", num(style.width)},
-                    {"stroke-dasharray", dashOf(style)}, {"stroke-linejoin", "round"}});
+  svg.leaf("path", {{"class", cls},
+                    {"d", pathData(runs)},
+                    {"fill", "none"},
+                    {"stroke", style.colour},
+                    {"stroke-width", num(style.width)},
+                    {"stroke-dasharray", dashOf(style)},
+                    {"stroke-linejoin", "round"}});
   // A lone point would not show as a path: a dot of class "point <kind>".
   std::string dotClass = "point " + (cls.rfind("curve ", 0) == 0 ? cls.substr(6) : cls);
   for (const Polyline& run : runs) {
     if (run.size() != 1) continue;
-    svg.leaf("circle", {{"class", dotClass}, {"cx", num(run[0].x)}, {"cy", num(run[0].y)},
-                        {"r", num(style.width + 1.5)}, {"fill", style.colour}});
+    svg.leaf("circle", {{"class", dotClass},
+                        {"cx", num(run[0].x)},
+                        {"cy", num(run[0].y)},
+                        {"r", num(style.width + 1.5)},
+                        {"fill", style.colour}});
   }
 }
 
@@ -171,22 +227,38 @@ void drawMarker(SvgWriter& svg, Point p, MarkerShape shape, const std::string& c
                 const std::string& cls) {
   const double s = 4.5;
   switch (shape) {
-    case MarkerShape::none: return;
+    case MarkerShape::none:
+      return;
     case MarkerShape::ring:
-      svg.leaf("circle", {{"class", cls}, {"cx", num(p.x)}, {"cy", num(p.y)}, {"r", "5"},
-                          {"fill", "#ffffff"}, {"stroke", colour}, {"stroke-width", "2"}});
+      svg.leaf("circle", {{"class", cls},
+                          {"cx", num(p.x)},
+                          {"cy", num(p.y)},
+                          {"r", "5"},
+                          {"fill", "#ffffff"},
+                          {"stroke", colour},
+                          {"stroke-width", "2"}});
       return;
     case MarkerShape::circle:
-      svg.leaf("circle", {{"class", cls}, {"cx", num(p.x)}, {"cy", num(p.y)}, {"r", num(s)},
-                          {"fill", colour}});
+      svg.leaf(
+          "circle",
+          {{"class", cls}, {"cx", num(p.x)}, {"cy", num(p.y)}, {"r", num(s)}, {"fill", colour}});
       return;
     case MarkerShape::square:
-      svg.leaf("rect", {{"class", cls}, {"x", num(p.x - s * 0.9)}, {"y", num(p.y - s * 0.9)},
-                        {"width", num(s * 1.8)}, {"height", num(s * 1.8)}, {"fill", colour}});
+      svg.leaf("rect", {{"class", cls},
+                        {"x", num(p.x - s * 0.9)},
+                        {"y", num(p.y - s * 0.9)},
+                        {"width", num(s * 1.8)},
+                        {"height", num(s * 1.8)},
+                        {"fill", colour}});
       return;
-    case MarkerShape::cross: case MarkerShape::plus: case MarkerShape::star:
-      svg.leaf("path", {{"class", cls}, {"d", shapePath(p, shape, s)}, {"fill", "none"},
-                        {"stroke", colour}, {"stroke-width", "2"}});
+    case MarkerShape::cross:
+    case MarkerShape::plus:
+    case MarkerShape::star:
+      svg.leaf("path", {{"class", cls},
+                        {"d", shapePath(p, shape, s)},
+                        {"fill", "none"},
+                        {"stroke", colour},
+                        {"stroke-width", "2"}});
       return;
     default:
       svg.leaf("path", {{"class", cls}, {"d", shapePath(p, shape, s)}, {"fill", colour}});
@@ -202,21 +274,35 @@ Box legendSize(const std::vector<LegendEntry>& entries) {
 
 void drawLegend(SvgWriter& svg, const Box& box, const std::vector<LegendEntry>& entries) {
   svg.open("g", {{"class", "legend"}});
-  svg.leaf("rect", {{"class", "legend-box"}, {"x", num(box.x0)}, {"y", num(box.y0)},
-                    {"width", num(box.width())}, {"height", num(box.height())},
-                    {"fill", "#ffffff"}, {"fill-opacity", "0.92"}, {"stroke", "#8c8c8c"}});
+  svg.leaf("rect", {{"class", "legend-box"},
+                    {"x", num(box.x0)},
+                    {"y", num(box.y0)},
+                    {"width", num(box.width())},
+                    {"height", num(box.height())},
+                    {"fill", "#ffffff"},
+                    {"fill-opacity", "0.92"},
+                    {"stroke", "#8c8c8c"}});
   double x0 = box.x0 + kLegendPad, x1 = x0 + kLegendSample;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const LegendEntry& e = entries[i];
     double y = box.y0 + kLegendPad + 7 + kLegendRow * static_cast<double>(i);
     svg.open("g", {{"class", "legend-entry " + e.cls}});
     if (e.halo) {
-      svg.leaf("line", {{"x1", num(x0)}, {"y1", num(y)}, {"x2", num(x1)}, {"y2", num(y)},
-                        {"stroke", "#000000"}, {"stroke-opacity", "0.22"}, {"stroke-width", "9"}});
+      svg.leaf("line", {{"x1", num(x0)},
+                        {"y1", num(y)},
+                        {"x2", num(x1)},
+                        {"y2", num(y)},
+                        {"stroke", "#000000"},
+                        {"stroke-opacity", "0.22"},
+                        {"stroke-width", "9"}});
     }
     if (e.line.width > 0) {
-      svg.leaf("line", {{"x1", num(x0)}, {"y1", num(y)}, {"x2", num(x1)}, {"y2", num(y)},
-                        {"stroke", e.line.colour}, {"stroke-width", num(e.line.width)},
+      svg.leaf("line", {{"x1", num(x0)},
+                        {"y1", num(y)},
+                        {"x2", num(x1)},
+                        {"y2", num(y)},
+                        {"stroke", e.line.colour},
+                        {"stroke-width", num(e.line.width)},
                         {"stroke-dasharray", dashOf(e.line)}});
     }
     drawMarker(svg, {(x0 + x1) / 2, y}, e.marker, e.markerColour, "legend-marker");
@@ -236,6 +322,17 @@ LegendPlace placeLegend(const Frame& frame, const Box& size,
     if (box) return {extra, box};
   }
   return {0, std::nullopt};
+}
+
+Axis readableXAxis(const Extent& extent, int intervals, double length) {
+  for (;; --intervals) {
+    Axis axis = linearAxis(extent, intervals);
+    double widest = 0;
+    for (const std::string& label : axis.labels)
+      widest = std::max(widest, textWidth(label, kTickFont));
+    double spacing = length / static_cast<double>(axis.ticks.size() - 1);
+    if (widest + 10 <= spacing || intervals <= 2) return axis;
+  }
 }
 
 double widestTickLabel(const Axis& axis) {
@@ -270,13 +367,15 @@ std::vector<std::string> wrapText(const std::string& text, double width, double 
   return lines;
 }
 
-void openSvg(SvgWriter& svg, double width, double height, const std::string& cls,
-             bool standalone) {
+void openSvg(SvgWriter& svg, double width, double height, const std::string& cls, bool standalone) {
   if (standalone) svg.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-  svg.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"}, {"class", cls},
-                   {"width", num(width)}, {"height", num(height)},
+  svg.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+                   {"class", cls},
+                   {"width", num(width)},
+                   {"height", num(height)},
                    {"viewBox", "0 0 " + num(width) + " " + num(height)},
-                   {"font-family", kFontFamily}, {"font-size", num(kTextFont)}});
+                   {"font-family", kFontFamily},
+                   {"font-size", num(kTextFont)}});
 }
 
 }  // namespace orowan::pictures

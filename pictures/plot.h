@@ -17,7 +17,18 @@ namespace orowan::pictures {
 inline constexpr const char* kFontFamily = "DejaVu Sans, Arial, Helvetica, sans-serif";
 inline constexpr double kTickFont = 12, kTextFont = 13, kTitleFont = 16;
 
-enum class MarkerShape { none, ring, circle, square, triangle, diamond, triangleDown, cross, plus, star };
+enum class MarkerShape {
+  none,
+  ring,
+  circle,
+  square,
+  triangle,
+  diamond,
+  triangleDown,
+  cross,
+  plus,
+  star
+};
 
 struct LineStyle {
   std::string colour = "#000000";
@@ -84,6 +95,10 @@ struct LegendPlace {
 LegendPlace placeLegend(const Frame& frame, const Box& size,
                         const std::function<Obstacles(const Frame&)>& obstaclesFor);
 
+// A linear x axis of at most `intervals` intervals whose tick labels do
+// not touch over `length` px: fewer intervals while they would.
+Axis readableXAxis(const Extent& extent, int intervals, double length);
+
 // The widest tick label of an axis and of the same axis two ticks longer.
 double widestTickLabel(const Axis& axis);
 
@@ -94,7 +109,6 @@ double lastLabelOverhang(const Axis& x);
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize);
 
 // Opens the root <svg> element (after the XML declaration when standalone).
-void openSvg(SvgWriter& svg, double width, double height, const std::string& cls,
-             bool standalone);
+void openSvg(SvgWriter& svg, double width, double height, const std::string& cls, bool standalone);
 
 }  // namespace orowan::pictures

@@ -1,5 +1,7 @@
 #include "pictures/report.h"
 
+#include <string>
+
 #include "pictures/svg_writer.h"
 
 namespace orowan::pictures {
@@ -72,14 +74,14 @@ void ReportWriter::closeCharts() {
 
 void ReportWriter::pass(const PassReport& pass) {
   closeCharts();
-  out_ << "<section class=\"pass\" id=\"pass-" << ++passes_ << "\">\n<h2>" << esc(pass.heading)
-       << "</h2>\n";
+  out_ << "<section class=\"pass\" id=\"pass-" << std::to_string(++passes_) << "\">\n<h2>"
+       << esc(pass.heading) << "</h2>\n";
   if (!pass.note.empty()) out_ << "<p class=\"note\">" << esc(pass.note) << "</p>\n";
   writeRows(pass.inputs, "inputs", "Inputs");
   writeRows(pass.summary, "summary", "Results");
   if (pass.hill) {
-    out_ << "<figure class=\"hill-figure\">\n" << frictionHillSvg(*pass.hill, Embedding::inlineHtml)
-         << "</figure>\n";
+    out_ << "<figure class=\"hill-figure\">\n"
+         << frictionHillSvg(*pass.hill, Embedding::inlineHtml) << "</figure>\n";
   }
   for (const StepTable& table : pass.steps) writeStepTable(table);
   out_ << "</section>\n";
@@ -87,7 +89,8 @@ void ReportWriter::pass(const PassReport& pass) {
 
 void ReportWriter::end() {
   closeCharts();
-  out_ << "</main>\n<footer>\n<p>" << passes_ << (passes_ == 1 ? " pass" : " passes")
+  out_ << "</main>\n<footer>\n<p>" << std::to_string(passes_)
+       << (passes_ == 1 ? " pass" : " passes")
        << " in this report.</p>\n</footer>\n</body>\n</html>\n";
 }
 
@@ -103,10 +106,12 @@ void ReportWriter::writeRows(const std::vector<Row>& rows, const std::string& cl
 }
 
 void ReportWriter::writeStepTable(const StepTable& table) {
-  out_ << "<details class=\"steps\">\n<summary>" << esc(table.caption) << " (" << table.rows.size()
-       << (table.rows.size() == 1 ? " step" : " steps") << ")</summary>\n"
+  out_ << "<details class=\"steps\">\n<summary>" << esc(table.caption) << " ("
+       << std::to_string(table.rows.size()) << (table.rows.size() == 1 ? " step" : " steps")
+       << ")</summary>\n"
        << "<table class=\"steps\">\n<thead>\n<tr>";
-  for (const std::string& column : table.columns) out_ << "<th scope=\"col\">" << esc(column) << "</th>";
+  for (const std::string& column : table.columns)
+    out_ << "<th scope=\"col\">" << esc(column) << "</th>";
   out_ << "</tr>\n</thead>\n<tbody>\n";
   for (const auto& row : table.rows) {
     out_ << "<tr>";

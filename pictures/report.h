@@ -47,16 +47,16 @@ struct StepTable {
 
 struct ReportHeader {
   std::string title;
-  std::string date;        // as the caller wants it shown
+  std::string date;         // as the caller wants it shown
   std::vector<Row> inputs;  // the run's inputs
   std::string language = "en";
 };
 
 struct PassReport {
-  std::string heading;        // e.g. "Pass 3: R 100 mm, H1 2 → H2 1.5 mm"
-  std::string note;           // shown in bold when not empty, e.g. a fault
+  std::string heading;  // e.g. "Pass 3: R 100 mm, H1 2 → H2 1.5 mm"
+  std::string note;     // shown in bold when not empty, e.g. a fault
   std::vector<Row> inputs;
-  std::vector<Row> summary;   // results, e.g. {"rolling force", "185.49", "t/m"}
+  std::vector<Row> summary;            // results, e.g. {"rolling force", "185.49", "t/m"}
   const FrictionHill* hill = nullptr;  // drawn when given; read during pass() only
   std::vector<StepTable> steps;
 };

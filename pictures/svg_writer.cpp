@@ -8,8 +8,8 @@ namespace orowan::pictures {
 std::string fixed(double value, int decimals) {
   if (!std::isfinite(value)) return "0";
   char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::fixed, decimals);
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   if (ec != std::errc()) return "0";
   std::string text(buffer, end);
   // A negative value that rounds to zero prints as "-0.00": drop the sign.
@@ -31,12 +31,23 @@ std::string escapeXml(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

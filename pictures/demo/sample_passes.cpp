@@ -1,10 +1,10 @@
 #include "pictures/demo/sample_passes.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "pictures/svg_writer.h"
-#include <limits>
 
 namespace orowan::pictures::samples {
 namespace {
@@ -15,8 +15,8 @@ double stepX(int i, int n, double from, double to) {
   return n <= 1 ? from : from + (to - from) * i / (n - 1);
 }
 
-void fillMarch(MarchSteps& m, const HillShape& s, int n, double from, double to,
-               const Quadratic& p, const Quadratic& f) {
+void fillMarch(MarchSteps& m, const HillShape& s, int n, double from, double to, const Quadratic& p,
+               const Quadratic& f) {
   for (int i = 0; i < n; ++i) {
     double x = stepX(i, n, from, to);
     m.X.push_back(x);
@@ -86,7 +86,8 @@ FrictionHill thinStripPass() {
   s.exitF = {0, 0, 12, 60, 30, 190};
   s.entryF = {30, 0, 12, 60, 0, 110};
   s.rkAtExit = s.rkAtEntry = 60;
-  FrictionHill hill = makeHill(s, "R 1000 mm, H1 0.1 → H2 0.09 mm, Y 52 kgf/mm², SGB 0, SGF 0, U 0.1");
+  FrictionHill hill =
+      makeHill(s, "R 1000 mm, H1 0.1 → H2 0.09 mm, Y 52 kgf/mm², SGB 0, SGF 0, U 0.1");
   hill.subtitle = "flattened radius R′ 45000 mm";
   return hill;
 }
@@ -168,7 +169,8 @@ Chart convergenceChart() {
   chart.xName = "steps per side";
   chart.yName = "relative error";
   chart.xScale = chart.yScale = ScaleKind::logarithmic;
-  Series force{"rolling force", {}, {}}, torque{"torque", {}, {}}, neutral{"neutral point XN", {}, {}};
+  Series force{"rolling force", {}, {}}, torque{"torque", {}, {}},
+      neutral{"neutral point XN", {}, {}};
   for (int n = 25; n <= 3200; n *= 2) {
     for (Series* s : {&force, &torque, &neutral}) s->x.push_back(n);
     force.y.push_back(3.1 / (double(n) * n));
@@ -186,8 +188,8 @@ std::string two(double v) { return fixed(v, 2); }
 StepTable stepTable(const std::string& caption, const MarchSteps& m) {
   StepTable table{caption, {"X", "SL/ST", "F", "P", "RK"}, {}};
   for (std::size_t i = 0; i < m.X.size(); ++i) {
-    table.rows.push_back({two(m.X[i]), std::to_string(m.SL_ST[i]), two(m.F[i]), two(m.P[i]),
-                          two(m.RK[i])});
+    table.rows.push_back(
+        {two(m.X[i]), std::to_string(m.SL_ST[i]), two(m.F[i]), two(m.P[i]), two(m.RK[i])});
   }
   return table;
 }
@@ -213,7 +215,8 @@ PassReport passReport(const FrictionHill& hill, const std::string& heading) {
 
 void writeSampleReport(std::ostream& out) {
   ReportWriter report(out);
-  report.begin({"Sample passes <&> \"pictures\"", "2024-05-01 10:00",
+  report.begin({"Sample passes <&> \"pictures\"",
+                "2024-05-01 10:00",
                 {{"passes", "4", ""}, {"roll radius R", "100", "mm"}}});
   report.chart(sweepChart(), "Rolling force against friction for three back tensions");
   report.chart(convergenceChart());

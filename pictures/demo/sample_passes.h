@@ -21,23 +21,23 @@ struct HillShape {
   double XL = 7.07;
   int exitSteps = 400, entrySteps = 401;
   Quadratic exitP, entryP, exitF, entryF;
-  double rkAtExit = 23, rkAtEntry = 23;       // RK linear in X between them
-  double stickFrom = 1, stickTo = 0;          // steps with X in [from, to] stick
-  bool neutral = true;                        // the curves meet at exitP.x1
+  double rkAtExit = 23, rkAtEntry = 23;  // RK linear in X between them
+  double stickFrom = 1, stickTo = 0;     // steps with X in [from, to] stick
+  bool neutral = true;                   // the curves meet at exitP.x1
 };
 
 // Every step of both marches from the shape; the neutral point at the
 // middle point of exitP (which the other curves must share) when asked.
 FrictionHill makeHill(const HillShape& shape, const std::string& title);
 
-FrictionHill typicalPass();    // the example pass: XL 7.07, XN 2.28, P 31.43
-FrictionHill stickingPass();   // every step sticks
-FrictionHill noNeutralPass();  // tensions: the curves do not meet
-FrictionHill thinStripPass();  // large roll, thin strip: XL 30 mm, P in thousands
-FrictionHill tensionPass();    // tensions make F negative near both planes
-FrictionHill hardeningPass();  // RK falls from exit to entry; sticks in the middle
-FrictionHill singleStepPass(); // H1 = H2: one step at X 0 in each march
-FrictionHill flatPass();       // every value the same
+FrictionHill typicalPass();         // the example pass: XL 7.07, XN 2.28, P 31.43
+FrictionHill stickingPass();        // every step sticks
+FrictionHill noNeutralPass();       // tensions: the curves do not meet
+FrictionHill thinStripPass();       // large roll, thin strip: XL 30 mm, P in thousands
+FrictionHill tensionPass();         // tensions make F negative near both planes
+FrictionHill hardeningPass();       // RK falls from exit to entry; sticks in the middle
+FrictionHill singleStepPass();      // H1 = H2: one step at X 0 in each march
+FrictionHill flatPass();            // every value the same
 FrictionHill densePass(int steps);  // the example pass with many steps
 
 // Rolling force against friction for three back tensions; one faulted

@@ -1,11 +1,12 @@
 // Round ticks and number texts: the ticks cover the data with a 1-2-5 step,
 // labels tell them apart, and numbers never print as -0, NaN or exponents.
+#include "pictures/axis.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "pictures/axis.h"
 #include "pictures/svg_writer.h"
 
 namespace pics = orowan::pictures;
@@ -54,7 +55,8 @@ TEST(Axis, LogTicksAreDecadesAroundTheData) {
   e.add(3.1e-7);
   e.add(0.033);
   pics::Axis axis = pics::logAxis(e);
-  EXPECT_EQ(axis.labels, (std::vector<std::string>{"10⁻⁷", "10⁻⁶", "10⁻⁵", "10⁻⁴", "10⁻³", "10⁻²", "10⁻¹"}));
+  EXPECT_EQ(axis.labels,
+            (std::vector<std::string>{"10⁻⁷", "10⁻⁶", "10⁻⁵", "10⁻⁴", "10⁻³", "10⁻²", "10⁻¹"}));
   EXPECT_EQ(axis.minorTicks.size(), 6u * 8u);
   e.add(1e9);  // sixteen decades: every second one labelled, no minor ticks
   axis = pics::logAxis(e);
@@ -64,11 +66,25 @@ TEST(Axis, LogTicksAreDecadesAroundTheData) {
   EXPECT_TRUE(axis.minorTicks.empty());
 }
 
-TEST(SvgWriter, NumbersAreCompactAndFinite) {
+TEST(Axis, ValuesInLabelsKeepTheirDigits) {
   const std::pair<double, const char*> cases[] = {
-      {0, "0"},           {-0.0, "0"},       {-0.004, "0"},   {12.5, "12.5"},
-      {3.14159, "3.14"},  {-2.5, "-2.5"},    {1e6, "1000000"}, {99.999, "100"},
-      {std::numeric_limits<double>::quiet_NaN(), "0"}, {std::numeric_limits<double>::infinity(), "0"}};
+      {2.28, "2.28"},           {31.434, "31.43"},        {-2, "−2.00"},     {0, "0.00"},
+      {0.0123, "0.0123"},       {0.00045, "0.000450"},    {8000, "8000.00"}, {2e30, "2.000×10³⁰"},
+      {-1e-30, "−1.000×10⁻³⁰"}, {9.99996e9, "1.000×10¹⁰"}};
+  for (auto [value, text] : cases) EXPECT_EQ(pics::valueText(value), text) << value;
+}
+
+TEST(SvgWriter, NumbersAreCompactAndFinite) {
+  const std::pair<double, const char*> cases[] = {{0, "0"},
+                                                  {-0.0, "0"},
+                                                  {-0.004, "0"},
+                                                  {12.5, "12.5"},
+                                                  {3.14159, "3.14"},
+                                                  {-2.5, "-2.5"},
+                                                  {1e6, "1000000"},
+                                                  {99.999, "100"},
+                                                  {std::numeric_limits<double>::quiet_NaN(), "0"},
+                                                  {std::numeric_limits<double>::infinity(), "0"}};
   for (auto [value, text] : cases) EXPECT_EQ(pics::num(value), text) << value;
 }
 
@@ -76,8 +92,9 @@ TEST(SvgWriter, MarkupIsEscaped) {
   pics::SvgWriter svg;
   svg.open("g", {{"class", "a\"b<c>&'"}});
   svg.text("text", {}, "R < 5 & H1 → H2");
-  EXPECT_EQ(svg.take(),
-            "<g class=\"a&quot;b&lt;c&gt;&amp;&#39;\">\n<text>R &lt; 5 &amp; H1 → H2</text>\n</g>\n");
+  EXPECT_EQ(
+      svg.take(),
+      "<g class=\"a&quot;b&lt;c&gt;&amp;&#39;\">\n<text>R &lt; 5 &amp; H1 → H2</text>\n</g>\n");
 }
 
 }  // namespace

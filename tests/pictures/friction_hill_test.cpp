@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <tuple>
 #include <limits>
+#include <tuple>
 
 #include "pictures/demo/sample_passes.h"
 #include "svg_check.h"
@@ -48,11 +48,11 @@ pics::FrictionHill inOtherUnits() {
 
 std::vector<HillCase> cases() {
   using namespace pics::samples;
-  return {{"typical", typicalPass()},       {"sticking", stickingPass()},
-          {"no_neutral", noNeutralPass()},  {"thin_strip", thinStripPass()},
-          {"tension", tensionPass()},       {"hardening", hardeningPass()},
+  return {{"typical", typicalPass()},        {"sticking", stickingPass()},
+          {"no_neutral", noNeutralPass()},   {"thin_strip", thinStripPass()},
+          {"tension", tensionPass()},        {"hardening", hardeningPass()},
           {"single_step", singleStepPass()}, {"flat", flatPass()},
-          {"dense", densePass(5000)},       {"undrawable", withUndrawableValues()},
+          {"dense", densePass(5000)},        {"undrawable", withUndrawableValues()},
           {"other_units", inOtherUnits()}};
 }
 
@@ -106,8 +106,10 @@ TEST_P(FrictionHillTest, EveryStepOfBothMarchesIsAVertex) {
     SCOPED_TRACE(which);
     const pics::MarchSteps& ex = hill().exitMarch;
     const pics::MarchSteps& en = hill().entryMarch;
-    expectVerticesAt(panel(which), findOne(panel(which), "curve exit"), points(ex.X, values(ex, which)));
-    expectVerticesAt(panel(which), findOne(panel(which), "curve entry"), points(en.X, values(en, which)));
+    expectVerticesAt(panel(which), findOne(panel(which), "curve exit"),
+                     points(ex.X, values(ex, which)));
+    expectVerticesAt(panel(which), findOne(panel(which), "curve entry"),
+                     points(en.X, values(en, which)));
   }
 }
 
@@ -149,11 +151,14 @@ TEST_P(FrictionHillTest, NeutralPointMarkedInBothPanelsOrNoted) {
   }
   EXPECT_TRUE(notes.empty());
   const pics::NeutralPoint& n = *hill().neutral;
-  for (auto [which, value, name] : {std::tuple{"pressure", n.P, "P "}, std::tuple{"force", n.F, "F "}}) {
+  for (auto [which, value, name] :
+       {std::tuple{"pressure", n.P, "P "}, std::tuple{"force", n.F, "F "}}) {
     SCOPED_TRACE(which);
     const Element& marker = findOne(panel(which), "neutral");
-    EXPECT_NEAR(marker.number("cx"), svgcheck::axisScale(panel(which), 'x').toPixel(n.X), kHalfPixel);
-    EXPECT_NEAR(marker.number("cy"), svgcheck::axisScale(panel(which), 'y').toPixel(value), kHalfPixel);
+    EXPECT_NEAR(marker.number("cx"), svgcheck::axisScale(panel(which), 'x').toPixel(n.X),
+                kHalfPixel);
+    EXPECT_NEAR(marker.number("cy"), svgcheck::axisScale(panel(which), 'y').toPixel(value),
+                kHalfPixel);
     std::string label = findOne(panel(which), "neutral-label").allText();
     EXPECT_NE(label.find("XN " + twoDecimals(n.X)), std::string::npos) << label;
     EXPECT_NE(label.find(name), std::string::npos) << label;
@@ -167,7 +172,8 @@ TEST_P(FrictionHillTest, LegendCoversNoCurveMarkerOrLabel) {
     svgcheck::Box box = svgcheck::rectBox(findOne(panel(which), "legend-box"));
     EXPECT_LE(box.x1, width);
     for (const Element* curve : findAll(panel(which), "curve")) {
-      EXPECT_FALSE(svgcheck::crosses(svgcheck::pathRuns(*curve), box)) << *curve->attribute("class");
+      EXPECT_FALSE(svgcheck::crosses(svgcheck::pathRuns(*curve), box))
+          << *curve->attribute("class");
     }
     for (const Element* marker : findAll(panel(which), "neutral")) {
       double cx = marker->number("cx"), cy = marker->number("cy"), r = marker->number("r");
@@ -179,12 +185,14 @@ TEST_P(FrictionHillTest, LegendCoversNoCurveMarkerOrLabel) {
 // Stick bands run from each sticking step to the start of the next step.
 TEST_P(FrictionHillTest, StickBandsCoverTheStickingSteps) {
   const Element& p = panel("pressure");
-  for (auto [march, cls] : {std::pair{&hill().exitMarch, "stick exit"}, std::pair{&hill().entryMarch, "stick entry"}}) {
+  for (auto [march, cls] :
+       {std::pair{&hill().exitMarch, "stick exit"}, std::pair{&hill().entryMarch, "stick entry"}}) {
     SCOPED_TRACE(cls);
     svgcheck::Run expected;
     for (std::size_t i = 0; i < march->SL_ST.size(); ++i) {
       bool covered = march->SL_ST[i] == 2 || (i > 0 && march->SL_ST[i - 1] == 2);
-      if (covered && drawable(march->X[i], march->P[i])) expected.push_back({march->X[i], march->P[i]});
+      if (covered && drawable(march->X[i], march->P[i]))
+        expected.push_back({march->X[i], march->P[i]});
     }
     auto bands = findAll(p, cls);
     if (expected.empty()) {
@@ -237,11 +245,45 @@ TEST_P(FrictionHillTest, AxisTitlesCarryTheUnits) {
   const pics::Units& u = hill().units;
   EXPECT_EQ(findOne(panel("pressure"), "axis-title y").allText(), "P (" + u.pressure + ")");
   EXPECT_EQ(findOne(panel("force"), "axis-title y").allText(), "F (" + u.force + ")");
-  EXPECT_EQ(findOne(panel("force"), "axis-title x").allText(), "X from the exit plane (" + u.length + ")");
+  EXPECT_EQ(findOne(panel("force"), "axis-title x").allText(),
+            "X from the exit plane (" + u.length + ")");
 }
 
 INSTANTIATE_TEST_SUITE_P(Passes, FrictionHillTest, testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Inputs a faulted or extreme pass may give: nothing at all, vectors of
+// different lengths, nothing drawable, magnitudes near the float range.
+std::vector<HillCase> oddCases() {
+  pics::FrictionHill empty, mismatched, undrawable, extreme;
+  mismatched.exitMarch = {{0, 1, 2, 3}, {20, 21}, {0, 1, 2, 3, 4, 5}, {}, {2}};
+  undrawable.exitMarch = {{kNaN, kNaN}, {kNaN, 1}, {1, kNaN}, {kNaN}, {}};
+  undrawable.neutral = pics::NeutralPoint{kNaN, kNaN, kNaN};
+  extreme.exitMarch = {
+      {0, 1e-30, 2e-30}, {3.4e38, -3.4e38, 1e30}, {-1e-45, 0, 1e30}, {1e30, 1e30, 1e30}, {}};
+  extreme.neutral = pics::NeutralPoint{1e-30, 2e30, 0};
+  return {{"empty", empty},
+          {"mismatched", mismatched},
+          {"undrawable", undrawable},
+          {"extreme", extreme}};
+}
+
+TEST(FrictionHill, OddInputsStillDrawWhatCanBeDrawn) {
+  for (const HillCase& c : oddCases()) {
+    SCOPED_TRACE(c.name);
+    Element svg = xmlcheck::parseXml(pics::frictionHillSvg(c.hill));
+    expectFiniteNumbers(svg);
+    const pics::MarchSteps& m = c.hill.exitMarch;
+    const Element& pressure = findOne(svg, "panel pressure");
+    EXPECT_EQ(svgcheck::vertexCount(svgcheck::pathRuns(findOne(pressure, "curve exit"))),
+              points(m.X, m.P).size());
+    const Element& force = findOne(svg, "panel force");
+    EXPECT_EQ(svgcheck::vertexCount(svgcheck::pathRuns(findOne(force, "curve exit"))),
+              points(m.X, m.F).size());
+    bool marked = c.hill.neutral && std::isfinite(c.hill.neutral->X);
+    EXPECT_EQ(findAll(svg, "neutral").size(), marked ? 2u : 0u);
+  }
+}
 
 TEST(FrictionHill, UndrawableValuesBreakTheCurve) {
   xmlcheck::Element svg = xmlcheck::parseXml(pics::frictionHillSvg(withUndrawableValues()));
@@ -252,7 +294,8 @@ TEST(FrictionHill, UndrawableValuesBreakTheCurve) {
 }
 
 TEST(FrictionHill, InlineSvgHasNoDeclarationAndNoIds) {
-  std::string text = pics::frictionHillSvg(pics::samples::typicalPass(), pics::Embedding::inlineHtml);
+  std::string text =
+      pics::frictionHillSvg(pics::samples::typicalPass(), pics::Embedding::inlineHtml);
   EXPECT_EQ(text.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_EQ(text.find(" id="), std::string::npos);
 }

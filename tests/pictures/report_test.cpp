@@ -56,7 +56,8 @@ TEST(Report, PageHasLanguageCharsetAndEscapedTitle) {
   const Element& head = *byName(html, "head").at(0);
   EXPECT_EQ(*byName(head, "meta").at(0)->attribute("charset"), "UTF-8");
   EXPECT_EQ(byName(head, "title").at(0)->allText(), "Sample passes <&> \"pictures\"");
-  EXPECT_EQ(findOne(html, "report-header").children.at(0).allText(), "Sample passes <&> \"pictures\"");
+  EXPECT_EQ(findOne(html, "report-header").children.at(0).allText(),
+            "Sample passes <&> \"pictures\"");
 }
 
 TEST(Report, OneSectionPerPassWithEveryStepInItsTables) {
@@ -66,7 +67,8 @@ TEST(Report, OneSectionPerPassWithEveryStepInItsTables) {
   for (std::size_t k = 0; k < sections.size(); ++k) {
     const pics::FrictionHill& hill = samplePasses()[k];
     EXPECT_EQ(*sections[k]->attribute("id"), "pass-" + std::to_string(k + 1));
-    EXPECT_EQ(byName(*sections[k], "h2").at(0)->allText(), "Pass " + std::to_string(k + 1) + ": " + hill.title);
+    EXPECT_EQ(byName(*sections[k], "h2").at(0)->allText(),
+              "Pass " + std::to_string(k + 1) + ": " + hill.title);
     auto details = byName(*sections[k], "details");
     ASSERT_EQ(details.size(), 2u);
     const pics::MarchSteps* marches[] = {&hill.exitMarch, &hill.entryMarch};
@@ -96,8 +98,10 @@ TEST(Report, EachPassShowsItsFrictionHill) {
       continue;
     }
     ASSERT_EQ(markers.size(), 1u);
-    EXPECT_NEAR(markers[0]->number("cx"), svgcheck::axisScale(pressure, 'x').toPixel(hill.neutral->X), 0.5);
-    EXPECT_NEAR(markers[0]->number("cy"), svgcheck::axisScale(pressure, 'y').toPixel(hill.neutral->P), 0.5);
+    EXPECT_NEAR(markers[0]->number("cx"),
+                svgcheck::axisScale(pressure, 'x').toPixel(hill.neutral->X), 0.5);
+    EXPECT_NEAR(markers[0]->number("cy"),
+                svgcheck::axisScale(pressure, 'y').toPixel(hill.neutral->P), 0.5);
   }
   EXPECT_EQ(findAll(findOne(html, "charts"), "chart").size(), 2u);
 }

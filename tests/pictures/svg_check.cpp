@@ -96,8 +96,10 @@ bool segmentCrosses(Point a, Point b, const Box& box) {
       continue;
     }
     double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
   }
   return t0 <= t1;
 }
@@ -119,7 +121,8 @@ std::vector<const Element*> findAll(const Element& root, std::string_view classe
 const Element& findOne(const Element& root, std::string_view classes) {
   auto found = findAll(root, classes);
   if (found.size() != 1) {
-    throw XmlError(std::to_string(found.size()) + " elements of class \"" + std::string(classes) + "\"");
+    throw XmlError(std::to_string(found.size()) + " elements of class \"" + std::string(classes) +
+                   "\"");
   }
   return *found[0];
 }
@@ -142,10 +145,14 @@ std::vector<Run> pathRuns(const Element& path) {
     if (c == 'M') runs.emplace_back();
     if (runs.empty()) throw XmlError("path data must start with M");
     Point at = runs.back().empty() ? Point{} : runs.back().back();
-    if (c == 'M' || c == 'L') at = {tokens.number(), tokens.number()};
-    else if (c == 'H') at.x = tokens.number();
-    else if (c == 'V') at.y = tokens.number();
-    else throw XmlError(std::string("path command ") + c + " not read");
+    if (c == 'M' || c == 'L')
+      at = {tokens.number(), tokens.number()};
+    else if (c == 'H')
+      at.x = tokens.number();
+    else if (c == 'V')
+      at.y = tokens.number();
+    else
+      throw XmlError(std::string("path command ") + c + " not read");
     runs.back().push_back(at);
     last = c == 'M' ? 'L' : c;
   }
@@ -162,7 +169,8 @@ Run vertices(const std::vector<Run>& runs) {
 
 bool isDecadeLabel(std::string_view label) {
   return label.size() > 2 && label.substr(0, 2) == "10" &&
-         !std::isdigit(static_cast<unsigned char>(label[2])) && label.find('.') == std::string_view::npos;
+         !std::isdigit(static_cast<unsigned char>(label[2])) &&
+         label.find('.') == std::string_view::npos;
 }
 
 double labelValue(std::string_view label) {
@@ -206,7 +214,8 @@ Scale axisScale(const Element& panel, char axis) {
   Scale scale;
   scale.a = all.front();
   scale.b = all.back();
-  scale.logarithmic = std::all_of(all.begin(), all.end(), [](const Tick& t) { return isDecadeLabel(t.label); });
+  scale.logarithmic =
+      std::all_of(all.begin(), all.end(), [](const Tick& t) { return isDecadeLabel(t.label); });
   return scale;
 }
 

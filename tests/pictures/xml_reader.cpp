@@ -28,7 +28,9 @@ class Reader {
     pos_ += s.size();
   }
   void skipSpace() {
-    while (pos_ < doc_.size() && std::string_view(" \t\r\n").find(doc_[pos_]) != std::string_view::npos) ++pos_;
+    while (pos_ < doc_.size() &&
+           std::string_view(" \t\r\n").find(doc_[pos_]) != std::string_view::npos)
+      ++pos_;
   }
   void skipPast(std::string_view end) {
     std::size_t at = doc_.find(end, pos_);
@@ -51,10 +53,12 @@ class Reader {
   std::string name() {
     std::size_t start = pos_;
     auto nameChar = [](char c) {
-      return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == ':' || c == '.';
+      return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == ':' ||
+             c == '.';
     };
     while (pos_ < doc_.size() && nameChar(doc_[pos_])) ++pos_;
-    if (pos_ == start || std::isdigit(static_cast<unsigned char>(doc_[start]))) fail("expected a name");
+    if (pos_ == start || std::isdigit(static_cast<unsigned char>(doc_[start])))
+      fail("expected a name");
     return std::string(doc_.substr(start, pos_ - start));
   }
 
@@ -125,7 +129,8 @@ class Reader {
         std::string_view segment = doc_.substr(pos_, next - pos_);
         Reader part(segment);
         // Blanks between elements (line breaks of the writer) are not text.
-        if (segment.find_first_not_of(" \t\r\n") != std::string_view::npos) e.text += part.characters('\0');
+        if (segment.find_first_not_of(" \t\r\n") != std::string_view::npos)
+          e.text += part.characters('\0');
         pos_ = next;
       }
     }
