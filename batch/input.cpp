@@ -203,7 +203,7 @@ bool JsonSource::next(InputLine& line) {
   if (!element_.problem.empty()) {
     line.problem = element_.problem;
   } else if (!element_.object) {
-    line.problem = "expected an object of column values, found \"" + element_.text.substr(0, 40) + "\"";
+    line.problem = "expected an object of column values, found \"" + element_.excerpt + "\"";
   } else {
     ObjectReader reader(element_, line);
     nlohmann::json::sax_parse(element_.text, &reader);
@@ -215,7 +215,8 @@ bool JsonSource::next(InputLine& line) {
 
 std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format) {
   if (format == InputFormat::detect) {
-    format = bytes.firstNonBlankAhead() == '[' ? InputFormat::json : InputFormat::csv;
+    const int first = bytes.firstNonBlankAhead();
+    format = first == '[' || first == '{' ? InputFormat::json : InputFormat::csv;
   }
   if (format == InputFormat::json) return std::make_unique<JsonSource>(bytes);
   return std::make_unique<CsvSource>(bytes);

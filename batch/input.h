@@ -49,7 +49,7 @@ class PassSource {
 enum class InputFormat { detect, csv, json };
 
 // A source over `bytes`; detection takes JSON when the first byte that is
-// not blank is "[". A problem that leaves nothing readable (no header,
+// not blank is "[" (or "{", to say that an array is expected). A problem that leaves nothing readable (no header,
 // a header that is not text) throws SourceError.
 std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format);
 

@@ -13,6 +13,7 @@ bool inNumber(int c) {
 bool endsScalar(int c) { return c < 0 || isBlank(c) || c == ',' || c == ']' || c == '}'; }
 
 void keep(JsonElement& element, int c) {
+  if (element.excerpt.size() < 40) element.excerpt.push_back(static_cast<char>(c));
   if (element.text.size() < JsonArrayReader::kMaxElementBytes) {
     element.text.push_back(static_cast<char>(c));
   } else if (element.problem.empty()) {
@@ -42,7 +43,11 @@ void JsonArrayReader::captureString(JsonElement& element) {
     keep(element, c);
     if (c == '\n') ++line_;
     if (c == '"') return;
-    if (c == '\\' && in_.peek() >= 0) keep(element, in_.get());
+    if (c == '\\' && in_.peek() >= 0) {
+      const int escaped = in_.get();  // a line end here is still a line
+      keep(element, escaped);
+      if (escaped == '\n') ++line_;
+    }
   }
 }
 
@@ -63,10 +68,13 @@ bool JsonArrayReader::capture(JsonElement& element) {
     } else if (c == '}' || c == ']') {
       if (--depth <= 0) return true;
     } else if (startsNumber(c)) {
+      // The parser gets "0" in its place: the text itself is read later
+      // as a typed REAL, whatever its range or form.
+      element.text.back() = '0';
       std::string& number = element.numberTexts.emplace_back(1, static_cast<char>(c));
       while (inNumber(in_.peek())) {
         number.push_back(static_cast<char>(in_.get()));
-        keep(element, number.back());
+        if (element.excerpt.size() < 40) element.excerpt.push_back(number.back());
       }
     }
   }
@@ -105,6 +113,7 @@ bool JsonArrayReader::endOfArray() {
 
 bool JsonArrayReader::next(JsonElement& element) {
   element.text.clear();
+  element.excerpt.clear();
   element.numberTexts.clear();
   element.problem.clear();
   element.object = false;

@@ -1,7 +1,9 @@
 // A JSON array of passes, one element at a time, so that memory stays
 // bounded however long the array. The scanner here only finds where each
-// element begins and ends (and the source text of each number in it);
-// nlohmann's SAX parser then checks and reads the element itself.
+// element begins and ends, and takes out the source text of each number
+// (a number is a run of digits, signs, points and exponent letters; it is
+// read later as the console reads a typed REAL); nlohmann's SAX parser
+// then checks and reads the element itself.
 #pragma once
 
 #include <string>
@@ -13,8 +15,9 @@ namespace batch {
 
 struct JsonElement {
   long line = 0;                         // the line the element starts on
-  std::string text;                      // its source text (up to kMaxElementBytes)
+  std::string text;                      // its source text (up to kMaxElementBytes), each number as "0"
   std::vector<std::string> numberTexts;  // its numbers' texts, in order
+  std::string excerpt;                   // its first bytes as written, for messages
   std::string problem;                   // a problem of the array's structure, or ""
   bool object = false;                   // it starts with {
 };

@@ -19,7 +19,8 @@ constexpr const char* kDescription =
 constexpr const char* kFooter = R"(Input:
   CSV: a header line naming the columns, then one pass a line (RFC 4180). JSON:
   an array of objects keyed by column name (numbers, number texts, or null).
-  The format is JSON when the first byte that is not blank is "[".
+  The format is JSON when the first byte that is not blank is "[" (or "{").
+  A JSON number is read by its own text, as a typed REAL.
   Columns (any order): R roll radius (mm), H1 entry thickness (mm; empty: the
   exit thickness of the line before), H2 exit thickness (mm), Y mean yield
   stress, U friction coefficient: required. SGB back tension, SGF front
