@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
+#include "analysis/flow_curve.h"
 #include "analysis/pass.h"
 #include "console/reader.h"
 #include "console/writer.h"
@@ -77,6 +78,25 @@ void BM_LibraryPass(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LibraryPass);
+
+// The same pass with its yield stress from a work-hardening flow curve in
+// a full table of 50 points (the tolerance asked is too tight to reach, so
+// the table fills up). Compare with BM_LibraryPass.
+void BM_LibraryPassFullYieldTable(benchmark::State& state) {
+  static orowan::PassResult result;
+  static orowan::PropertyPoints table;
+  const orowan::FlowCurve swift{orowan::FlowCurve::Kind::swift, 55.0, 0.22, 0.012, 0};
+  orowan::yieldTableFromCurve(swift, 100, 2, 1.5f, 0.0, table, 1e-12);
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.friction = 0.1f;
+  input.yieldTable = &table;
+  for (auto _ : state) {
+    orowan::solvePass(input, result);
+    benchmark::DoNotOptimize(result.ROLLING_FORCE);
+  }
+  state.counters["points"] = table.count;
+}
+BENCHMARK(BM_LibraryPassFullYieldTable);
 
 // One integrator step of the given kind at the states of the example's
 // exit-side march, taken in turn.
