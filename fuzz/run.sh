@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reader writer pass)
+[ ${#targets[@]} -gt 0 ] || targets=(reader writer pass batch_input)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
   -DOROWAN_FUZZ=ON -DOROWAN_TESTS=OFF >/dev/null
