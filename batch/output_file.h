@@ -15,6 +15,8 @@ class OutputFile {
  public:
   // "" or "-": standard output. Otherwise a temporary beside `path`.
   explicit OutputFile(const std::string& path);
+  // An open descriptor (not closed here), named `name` in messages.
+  OutputFile(int fd, std::string name) : path_(std::move(name)), fd_(fd) {}
   ~OutputFile();  // removes the temporary unless committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;

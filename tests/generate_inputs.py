@@ -5,6 +5,7 @@ for timing.
 
   generate_inputs.py cases DIRECTORY [COUNT]   COUNT (240) files NNN.in
   generate_inputs.py passes COUNT              one input of COUNT passes
+  generate_inputs.py csv COUNT                 COUNT passes for orowan-batch (CSV)
 
 Each case is one file of typed answers: slipping, sticking and mixed
 passes, passes without a neutral point (tensions), answers in the other
@@ -156,11 +157,28 @@ def write_passes(count):
     sys.stdout.write("\n".join(lines) + "\n")
 
 
+def write_csv(count):
+    """The example pass, then slipping, sticking, mixed and tensioned
+    passes, one CSV line each, with the batch tool's column names."""
+    rng = Numbers(7)
+    lines = ["R,H1,H2,Y,SGB,SGF,U", "100,2,1.5,20,0,0,0.1"]
+    for n in range(1, count):
+        kind = PASS_KINDS[n % 4]
+        R, H1, Y = rng.between(30, 400), rng.between(0.5, 8), rng.between(5, 60)
+        H2 = H1 * (1 - rng.between(0.05, 0.4))
+        U = {"stick": rng.between(0.5, 1.2), "mixed": rng.between(0.15, 0.4)}.get(kind, rng.between(0.05, 0.15))
+        SGB, SGF = (Y * rng.between(0, 0.5), Y * rng.between(0, 0.5)) if kind == "tensions" else (0, 0)
+        lines.append("%.3f,%.4f,%.4f,%.2f,%.2f,%.2f,%.4f" % (R, H1, H2, Y, SGB, SGF, U))
+    sys.stdout.write("\n".join(lines) + "\n")
+
+
 def main():
     if len(sys.argv) >= 3 and sys.argv[1] == "cases":
         write_cases(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 240)
     elif len(sys.argv) == 3 and sys.argv[1] == "passes":
         write_passes(int(sys.argv[2]))
+    elif len(sys.argv) == 3 and sys.argv[1] == "csv":
+        write_csv(int(sys.argv[2]))
     else:
         sys.exit(__doc__)
 
