@@ -270,10 +270,10 @@ TEST(BatchE2eTest, CommandLineErrorsNameTheOption) {
 TEST(BatchE2eTest, ProgressOnATerminalOnlyForLongRuns) {
   TempDir dir;
   const std::string input = dir.write("in.csv", kHeader + kExample);
-  const auto quick = runTool({input}, {.stderrOnTerminal = true});
+  const auto quick = runTool({input}, {.input = {}, .stderrOnTerminal = true});
   EXPECT_EQ(quick.err, "");
   const auto slow = runTool({input, "--jobs", "1", "--vary", "U=0.05:0.5:0.00005", "--vary", "R=100:101:1"},
-                            {.stderrOnTerminal = true});
+                            {.input = {}, .stderrOnTerminal = true});
   EXPECT_EQ(slow.status, 0);
   EXPECT_NE(slow.err.find(" of 18002 passes, "), std::string::npos) << slow.err;
   EXPECT_NE(slow.err.find(" passes/s, "), std::string::npos);
