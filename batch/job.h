@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "analysis/pass.h"
 #include "batch/columns.h"
@@ -24,6 +25,8 @@ struct PassJob {
 
   orowan::PassInput input;
   orowan::PassResult result;
+
+  std::vector<std::string> texts;  // each writer's rendering (buffers reused)
 };
 
 }  // namespace batch

@@ -1,6 +1,6 @@
 // tbb::parallel_pipeline: a serial input stage that reads and prepares
-// each pass, a parallel stage that solves it, and a serial output stage
-// that writes it in input order. Jobs come from a pool, so no pass
+// each pass, a parallel stage that solves it and renders its texts, and a
+// serial output stage that writes them in input order. Jobs come from a pool, so no pass
 // allocates its 60 KB result.
 #include "batch/pipeline.h"
 
@@ -81,8 +81,13 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     control.stop();
     return nullptr;
   };
-  auto solve = [](PassJob* job) {
+  auto solve = [&writers](PassJob* job) {
     if (job->readable) orowan::solvePass(job->input, job->result);
+    job->texts.resize(writers.size());
+    for (std::size_t w = 0; w < writers.size(); ++w) {
+      job->texts[w].clear();
+      writers[w]->render(*job, job->texts[w]);
+    }
     return job;
   };
   auto write = [&](PassJob* job) {
@@ -90,7 +95,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
       ++unreadable;
       std::fprintf(settings.messages, "%s:%ld: %s\n", settings.inputName.c_str(), job->line, job->problem.c_str());
     }
-    for (ResultWriter* writer : writers) writer->write(*job);
+    for (std::size_t w = 0; w < writers.size(); ++w) writers[w]->write(*job, job->texts[w]);
     progress.passDone();
     pool.release(job);
   };

@@ -9,37 +9,37 @@ namespace batch {
 namespace {
 
 // A CSV field: quoted when it holds a comma, a quote or a line end.
-void putCsvText(OutputFile& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return out.write(text);
-  out.put('"');
+void putCsvText(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return (void)out.append(text);
+  out.push_back('"');
   for (const char c : text) {
-    if (c == '"') out.put('"');
-    out.put(c);
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
   }
-  out.put('"');
+  out.push_back('"');
 }
 
-void putNumber(OutputFile& out, float value) {
+void putNumber(std::string& out, float value) {
   char buffer[32];
-  out.write(shortestText(value, buffer));
+  out.append(shortestText(value, buffer));
 }
 
-void putInteger(OutputFile& out, long value) {
+void putInteger(std::string& out, long value) {
   char buffer[24];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  out.write(buffer, static_cast<std::size_t>(end - buffer));
+  out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 // A JSON string; bytes that are not UTF-8 become U+FFFD.
-void putJsonString(OutputFile& out, std::string_view text) {
-  out.write(nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+void putJsonString(std::string& out, std::string_view text) {
+  out.append(nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 // A JSON number; infinity and NaN, which JSON has not, as strings.
-void putJsonNumber(OutputFile& out, float value) {
-  if (!std::isfinite(value)) out.put('"');
+void putJsonNumber(std::string& out, float value) {
+  if (!std::isfinite(value)) out.push_back('"');
   putNumber(out, value);
-  if (!std::isfinite(value)) out.put('"');
+  if (!std::isfinite(value)) out.push_back('"');
 }
 
 bool faulted(const PassJob& job) { return job.readable && job.result.outcome == orowan::Outcome::fault; }
@@ -50,52 +50,47 @@ class CsvResultWriter : public ResultWriter {
  public:
   CsvResultWriter(OutputFile& out, Layout layout) : out_(out), layout_(layout) {}
   void begin() override;
-  void write(const PassJob& job) override;
+  void render(const PassJob& job, std::string& text) const override;
+  void write(const PassJob&, const std::string& text) override { out_.write(text); }
   void end() override {}
 
  private:
   OutputFile& out_;
   Layout layout_;
-  void writeStatus(const PassJob& job);
 };
 
 void CsvResultWriter::begin() {
-  out_.write(layout_.sweep ? "line,case" : "line");
-  for (const ResultColumn& column : resultColumns()) {
-    out_.put(',');
-    out_.write(column.name);
-  }
-  out_.write(",status,message,stage,side,step\n");
-}
-
-void CsvResultWriter::write(const PassJob& job) {
-  putInteger(out_, job.line);
-  if (layout_.sweep) out_.put(','), putInteger(out_, job.caseNumber);
-  for (const ResultColumn& column : resultColumns()) {
-    out_.put(',');
-    if (const auto value = resultValue(column, job)) putNumber(out_, *value);
-  }
-  writeStatus(job);
-  out_.put('\n');
+  std::string header = layout_.sweep ? "line,case" : "line";
+  for (const ResultColumn& column : resultColumns()) header.append(",").append(column.name);
+  out_.write(header + ",status,message,stage,side,step\n");
 }
 
 // status, message, stage, side, step: the last four empty when they do
 // not apply.
-void CsvResultWriter::writeStatus(const PassJob& job) {
+void putCsvStatus(std::string& t, const PassJob& job) {
   char buffer[16];
-  out_.put(',');
-  out_.write(statusText(job, buffer));
-  out_.put(',');
-  if (!job.readable) putCsvText(out_, job.problem);
-  if (!faulted(job)) return out_.write(",,,");
+  t.push_back(',');
+  t.append(statusText(job, buffer));
+  t.push_back(',');
+  if (!job.readable) putCsvText(t, job.problem);
+  if (!faulted(job)) return (void)t.append(",,,");
   const orowan::Fault& fault = job.result.fault;
-  putCsvText(out_, fault.message);
-  out_.put(',');
-  out_.write(stageName(fault.stage));
-  out_.put(',');
-  if (const char* side = sideName(fault.stage)) out_.write(side);
-  out_.put(',');
-  if (fault.step > 0) putInteger(out_, fault.step);
+  putCsvText(t, fault.message);
+  t.append(",").append(stageName(fault.stage)).append(",");
+  if (const char* side = sideName(fault.stage)) t.append(side);
+  t.push_back(',');
+  if (fault.step > 0) putInteger(t, fault.step);
+}
+
+void CsvResultWriter::render(const PassJob& job, std::string& t) const {
+  putInteger(t, job.line);
+  if (layout_.sweep) t.push_back(','), putInteger(t, job.caseNumber);
+  for (const ResultColumn& column : resultColumns()) {
+    t.push_back(',');
+    if (const auto value = resultValue(column, job)) putNumber(t, *value);
+  }
+  putCsvStatus(t, job);
+  t.push_back('\n');
 }
 
 // ---- CSV steps
@@ -104,43 +99,40 @@ class CsvStepWriter : public ResultWriter {
  public:
   CsvStepWriter(OutputFile& out, Layout layout) : out_(out), layout_(layout) {}
   void begin() override;
-  void write(const PassJob& job) override;
+  void render(const PassJob& job, std::string& text) const override;
+  void write(const PassJob&, const std::string& text) override { out_.write(text); }
   void end() override {}
 
  private:
   OutputFile& out_;
   Layout layout_;
-  void writeMarch(const PassJob& job, const char* side, const orowan::March& march);
+  void renderMarch(const PassJob& job, const char* side, const orowan::March& march, std::string& t) const;
 };
 
 void CsvStepWriter::begin() {
-  out_.write(layout_.sweep ? "line,case,side,step" : "line,side,step");
-  for (const StepColumn& column : stepColumns()) {
-    out_.put(',');
-    out_.write(column.name);
-  }
-  out_.put('\n');
+  std::string header = layout_.sweep ? "line,case,side,step" : "line,side,step";
+  for (const StepColumn& column : stepColumns()) header.append(",").append(column.name);
+  out_.write(header + "\n");
 }
 
-void CsvStepWriter::write(const PassJob& job) {
+void CsvStepWriter::render(const PassJob& job, std::string& t) const {
   if (!job.readable) return;
-  writeMarch(job, "exit", job.result.exit);
-  writeMarch(job, "entry", job.result.entry);
+  renderMarch(job, "exit", job.result.exit, t);
+  renderMarch(job, "entry", job.result.entry, t);
 }
 
-void CsvStepWriter::writeMarch(const PassJob& job, const char* side, const orowan::March& march) {
+void CsvStepWriter::renderMarch(const PassJob& job, const char* side, const orowan::March& march,
+                                std::string& t) const {
   for (int i = 0; i < march.steps; ++i) {
-    putInteger(out_, job.line);
-    if (layout_.sweep) out_.put(','), putInteger(out_, job.caseNumber);
-    out_.put(',');
-    out_.write(side);
-    out_.put(',');
-    putInteger(out_, i + 1);
+    putInteger(t, job.line);
+    if (layout_.sweep) t.push_back(','), putInteger(t, job.caseNumber);
+    t.append(",").append(side).append(",");
+    putInteger(t, i + 1);
     for (const StepColumn& column : stepColumns()) {
-      out_.put(',');
-      putNumber(out_, stepValue(column, march.step[i], layout_.units));
+      t.push_back(',');
+      putNumber(t, stepValue(column, march.step[i], layout_.units));
     }
-    out_.put('\n');
+    t.push_back('\n');
   }
 }
 
@@ -150,7 +142,13 @@ class JsonWriter : public ResultWriter {
  public:
   JsonWriter(OutputFile& out, Layout layout, bool steps) : out_(out), layout_(layout), steps_(steps) {}
   void begin() override { out_.write("["); }
-  void write(const PassJob& job) override;
+  void render(const PassJob& job, std::string& text) const override;
+  // The separator is the one thing that depends on the order.
+  void write(const PassJob&, const std::string& text) override {
+    out_.write(first_ ? "\n" : ",\n");
+    out_.write(text);
+    first_ = false;
+  }
   void end() override { out_.write(first_ ? "]\n" : "\n]\n"); }
 
  private:
@@ -158,67 +156,68 @@ class JsonWriter : public ResultWriter {
   Layout layout_;
   bool steps_;
   bool first_ = true;
-  void writeStatus(const PassJob& job);
-  void writeMarch(const orowan::March& march);
+  void renderMarch(const orowan::March& march, std::string& t) const;
 };
 
-void JsonWriter::write(const PassJob& job) {
-  out_.write(first_ ? "\n{\"line\":" : ",\n{\"line\":");
-  first_ = false;
-  putInteger(out_, job.line);
-  if (layout_.sweep) out_.write(",\"case\":"), putInteger(out_, job.caseNumber);
-  for (const ResultColumn& column : resultColumns()) {
-    out_.write(",\"");
-    out_.write(column.name);
-    out_.write("\":");
-    if (const auto value = resultValue(column, job)) putJsonNumber(out_, *value);
-    else out_.write("null");
+// status, message, stage, side, step: null when they do not apply.
+void putJsonStatus(std::string& t, const PassJob& job) {
+  char buffer[16];
+  t.append(",\"status\":");
+  putJsonString(t, statusText(job, buffer));
+  t.append(",\"message\":");
+  if (!faulted(job)) {
+    if (job.readable) t.append("null");
+    else putJsonString(t, job.problem);
+    t.append(",\"stage\":null,\"side\":null,\"step\":null");
+    return;
   }
-  writeStatus(job);
-  if (steps_ && job.readable) {
-    out_.write(",\"steps\":{\"exit\":");
-    writeMarch(job.result.exit);
-    out_.write(",\"entry\":");
-    writeMarch(job.result.entry);
-    out_.put('}');
-  }
-  out_.put('}');
+  const orowan::Fault& fault = job.result.fault;
+  putJsonString(t, fault.message);
+  t.append(",\"stage\":");
+  putJsonString(t, stageName(fault.stage));
+  t.append(",\"side\":");
+  if (const char* side = sideName(fault.stage)) putJsonString(t, side);
+  else t.append("null");
+  t.append(",\"step\":");
+  if (fault.step > 0) putInteger(t, fault.step);
+  else t.append("null");
 }
 
-void JsonWriter::writeStatus(const PassJob& job) {
-  char buffer[16];
-  out_.write(",\"status\":");
-  putJsonString(out_, statusText(job, buffer));
-  out_.write(",\"message\":");
-  if (!job.readable) return putJsonString(out_, job.problem), out_.write(",\"stage\":null,\"side\":null,\"step\":null");
-  if (!faulted(job)) return out_.write("null,\"stage\":null,\"side\":null,\"step\":null");
-  const orowan::Fault& fault = job.result.fault;
-  putJsonString(out_, fault.message);
-  out_.write(",\"stage\":");
-  putJsonString(out_, stageName(fault.stage));
-  out_.write(",\"side\":");
-  if (const char* side = sideName(fault.stage)) putJsonString(out_, side);
-  else out_.write("null");
-  out_.write(",\"step\":");
-  if (fault.step > 0) putInteger(out_, fault.step);
-  else out_.write("null");
+void JsonWriter::render(const PassJob& job, std::string& t) const {
+  t.append("{\"line\":");
+  putInteger(t, job.line);
+  if (layout_.sweep) t.append(",\"case\":"), putInteger(t, job.caseNumber);
+  for (const ResultColumn& column : resultColumns()) {
+    t.append(",\"").append(column.name).append("\":");
+    if (const auto value = resultValue(column, job)) putJsonNumber(t, *value);
+    else t.append("null");
+  }
+  putJsonStatus(t, job);
+  if (steps_ && job.readable) {
+    t.append(",\"steps\":{\"exit\":");
+    renderMarch(job.result.exit, t);
+    t.append(",\"entry\":");
+    renderMarch(job.result.entry, t);
+    t.push_back('}');
+  }
+  t.push_back('}');
 }
 
 // Column arrays: {"X":[...],"PHI":[...],...}.
-void JsonWriter::writeMarch(const orowan::March& march) {
+void JsonWriter::renderMarch(const orowan::March& march, std::string& t) const {
   char open = '{';
   for (const StepColumn& column : stepColumns()) {
-    out_.put(open);
+    t.push_back(open);
     open = ',';
-    putJsonString(out_, column.name);
-    out_.write(":[");
+    putJsonString(t, column.name);
+    t.append(":[");
     for (int i = 0; i < march.steps; ++i) {
-      if (i > 0) out_.put(',');
-      putJsonNumber(out_, stepValue(column, march.step[i], layout_.units));
+      if (i > 0) t.push_back(',');
+      putJsonNumber(t, stepValue(column, march.step[i], layout_.units));
     }
-    out_.put(']');
+    t.push_back(']');
   }
-  out_.put('}');
+  t.push_back('}');
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// The outputs of a run behind one interface: each writer takes the jobs
-// in input order, one at a time, and may keep nothing of them. The CSV
-// result table, the CSV step table and the JSON results are writers;
-// picture writers can be added beside them.
+// The outputs of a run behind one interface. A writer renders each job's
+// text in the parallel stage (so formatting thousands of step values runs
+// on every thread), then writes the texts in input order in the serial
+// stage; it keeps nothing of a job. The CSV result table, the CSV step
+// table and the JSON results are writers; picture writers can be added
+// beside them.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "batch/job.h"
@@ -16,7 +19,10 @@ class ResultWriter {
  public:
   virtual ~ResultWriter() = default;
   virtual void begin() = 0;
-  virtual void write(const PassJob& job) = 0;
+  // Any thread, several jobs at once: appends the job's text to `text`.
+  virtual void render(const PassJob& job, std::string& text) const = 0;
+  // In input order, one job at a time: the job and the text rendered for it.
+  virtual void write(const PassJob& job, const std::string& text) = 0;
   virtual void end() = 0;
 };
 
