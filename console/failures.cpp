@@ -29,6 +29,7 @@ constexpr Message kIoMessages[] = {
     {kLineTooLong, "line longer than 131 characters"},
     {kValueTooLong, "value longer than 256 characters"},
     {kWriteRefused, "write refused: device full or access denied"},
+    {kWriteFailed, "write failure"},
     {kReadFailed, "read failure"},
     {kEndOfInput, "end of file encountered"},
     {kZeroCount, "repeat count not positive"},
@@ -48,7 +49,9 @@ struct ReportText {
   }
 };
 
-// Process end: a still open console line gets its CR LF, then exit.
+// Process end: a still open console line gets its CR LF, then exit. The
+// CR LF goes nowhere if standard output has failed (platform::writeBytes
+// does not try it again), so a report of that failure cannot recur.
 [[noreturn]] void endProcess(int status) {
   closeOpenLine();
   platform::exitProcess(status);
@@ -85,7 +88,8 @@ void reportRuntimeError(char cls, int number, const char* context, const char* u
   }
   report.add(message);
   report.add("\r\n");
-  platform::writeBytes(2, report.bytes, report.length);
+  platform::writeBytes(2, report.bytes, report.length);  // nowhere to report its failure
+  platform::discardTypedInput();
   endProcess(1);
 }
 
@@ -93,15 +97,24 @@ void reportReadError(int number) {
   reportRuntimeError('F', number, ": READ(", "CON", ioErrorMessage(number));
 }
 
+int writeErrorOf(platform::WriteStatus status) {
+  return status == platform::WriteStatus::refused ? kWriteRefused : kWriteFailed;
+}
+
 void reportWriteError(int number) {
   reportRuntimeError('F', number, ": WRITE(", "CON", ioErrorMessage(number));
 }
 
+// The stop's own writes count like the report's: if any of them failed,
+// the run ends with the write error instead of status 0.
 void stopProgram() {
   closeOpenLine();
   static const char kStop[] = "Stop - Program terminated.\r\n";
   platform::writeBytes(1, kStop, sizeof kStop - 1);
-  endProcess(0);
+  closeOpenLine();
+  const platform::WriteStatus output = platform::outputStatus();
+  if (output != platform::WriteStatus::done) reportWriteError(writeErrorOf(output));
+  platform::exitProcess(0);
 }
 
 void setUpFloatingPoint() {

@@ -1,6 +1,8 @@
 // Run-time failures, the floating-point environment and program end.
 #pragma once
 
+#include "console/platform.h"
+
 namespace console {
 
 // Writes the report to standard error and ends the process with status 1.
@@ -11,6 +13,8 @@ namespace console {
 // message of their number (console/io_errors.h).
 [[noreturn]] void reportReadError(int number);
 [[noreturn]] void reportWriteError(int number);
+// The F-class number of a failed write: 6422 for a refusal, else 6423.
+int writeErrorOf(platform::WriteStatus status);
 // The message of an F-class number ("" when it has none).
 const char* ioErrorMessage(int number);
 

@@ -15,6 +15,7 @@ enum IoError : int {
   kLineTooLong = 6407,    // a terminal line that fills the record
   kValueTooLong = 6408,   // a value text beyond kMaxValueText
   kWriteRefused = 6422,   // device full or access denied
+  kWriteFailed = 6423,    // any other failed write: closed, read-only, broken pipe, EIO
   kReadFailed = 6500,     // standard input cannot be read
   kEndOfInput = 6501,     // no more bytes, or a Ctrl-Z line
   kZeroCount = 6502,      // repeat count not positive

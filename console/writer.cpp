@@ -48,13 +48,12 @@ struct Statement {
 Channel channel;
 Statement statement;
 
-// Writes bytes to standard output; a full device or denied access ends the
-// program, any other failure is ignored.
+// Writes bytes to standard output; any failure ends the program with its
+// write error.
 void emit(const char* bytes, int n) {
   if (n <= 0) return;
-  if (platform::writeBytes(1, bytes, static_cast<std::size_t>(n)) == platform::WriteStatus::refused) {
-    reportWriteError(kWriteRefused);
-  }
+  const platform::WriteStatus status = platform::writeBytes(1, bytes, static_cast<std::size_t>(n));
+  if (status != platform::WriteStatus::done) reportWriteError(writeErrorOf(status));
 }
 
 // The line advance that a record's first byte selects; returns its length.
