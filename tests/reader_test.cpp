@@ -286,19 +286,35 @@ TEST(Reader, RecordsLinesAndEndOfInput) {
       {{"", "r", {K}, 6501}, true, 132},
       {{"\n\n", "rr", {K, K}, 6501}, false, 132},
       {{"20\n", "rr", {20, K}, 6501}, true, 132},
-      // Ctrl-Z before the final line end of a record ends the input when
-      // the reader reaches the start of that line.
+      // Ctrl-Z just before a line end makes the line the end of input;
+      // nothing on that line is read.
       {{"\x1a\r\n", "r", {K}, 6501}, true, 132},
       {{"\x1a\n", "r", {K}, 6501}, false, 132},
       {{"5\x1a\n", "r", {K}, 6501}, false, 132},              // 5 is not read
       {{"5 \x1a\n", "r", {K}, 6501}, false, 132},             // nor is this 5
       {{"7\n5\x1a\r\n", "rr", {7, K}, 6501}, false, 132},     // earlier lines are read
       {{"7 8\n\x1a\r\n", "r|r", {7, K}, 6501}, false, 132},
-      // Anywhere else byte 26 is an ordinary byte.
+      // Wherever the line stands in a read, and however reads split it.
+      {{"7\n5 6\x1a\n8\n", "r|rr", {7, K, K}, 6501}, false, 132},
+      {{"5\x1a\n", "r", {K}, 6501}, false, 2},                // the record ends with 26
+      {{"5\x1a\r\n", "r", {K}, 6501}, false, 1},
+      {{"5 6\x1a\r\n", "r|r", {K, K}, 6501}, false, 3},
+      // Neither a bad value before the Ctrl-Z is read nor a repeat.
+      {{"x \x1a\n", "r", {K}, 6501}, false, 132},
+      {{"5 x\x1a\n", "rr", {K, K}, 6501}, false, 3},
+      {{"'5' \x1a\n", "r", {K}, 6501}, true, 132},
+      {{"2*5 \x1a\n", "rrr", {K, K, K}, 6501}, false, 132},
+      {{std::string(300, '1') + "\x1a\n", "r", {K}, 6501}, false, 132},
+      // Without one, a bad value is reported once its line has ended, and
+      // the values before it on that line are stored.
+      {{"5 x 6\n", "rr", {5, K}, 6102}, false, 2},
+      {{std::string(300, '1') + "\n", "r", {K}, 6408}, false, 132},
+      // Anywhere else byte 26 is an ordinary byte; so is it before the
+      // line end that the end of input supplies.
       {{"\x1a" "5\n", "r", {K}, 6102}, true, 132},
       {{"5\x1a 6\n", "rr", {K, K}, 6103}, false, 132},
-      {{"5\x1a\n", "r", {K}, 6103}, false, 2},                // the record ends with 26
       {{"5\x1a\r\r\n", "r", {K}, 6103}, false, 132},
+      {{"5\x1a", "r", {K}, 6103}, false, 132},
   };
   for (const RecordCase& rc : cases) expectCase(rc.c, rc.terminal, rc.chunk);
 }
@@ -326,6 +342,20 @@ TEST(Reader, NeverReadsAhead) {
     const Outcome got = runStatements(rc.input, rc.kinds, rc.terminal, rc.chunk);
     EXPECT_EQ(got.error, 0);
     EXPECT_EQ(got.reads, rc.reads);
+  }
+}
+
+// A read that returns no bytes is the end of input for good: after the
+// line end it supplies for an unended last line, the next value needed is
+// 6501 without another read (on a terminal that read would wait for one
+// more Ctrl-D).
+TEST(Reader, AnEmptyReadIsFinal) {
+  for (const bool terminal : {true, false}) {
+    SCOPED_TRACE(terminal ? "terminal" : "file");
+    const Outcome got = runStatements("20", "r|r", terminal);
+    EXPECT_EQ(got.error, 6501);
+    EXPECT_EQ(got.values, (std::vector<double>{20, K}));
+    EXPECT_EQ(got.reads, 2);  // "20", then the empty read
   }
 }
 
