@@ -76,8 +76,29 @@ TEST(EndOfInput, AtEveryPromptFromAPipeAndATerminal) {
   }
 }
 
+// On a terminal a line handed over by Ctrl-D without its line end is
+// taken by a second Ctrl-D; that empty read is the end of input for good,
+// so the next value needed is at once the end of file.
+TEST(EndOfInput, AnEmptyReadOnATerminalIsFinal) {
+  const PromptCase cases[] = {
+      {"H2 after H1 and two Ctrl-D", "100\n3.0\x04\x04", &kThickness, false},
+      {"repeat answer after the friction and two Ctrl-D", kPass.substr(0, kPass.size() - 1) +
+       "\x04\x04", &kRepeat, true},
+  };
+  const e2e::Result complete = runIn(Mode::terminal, kStopped);
+  ASSERT_EQ(complete.status, 0);
+  for (const PromptCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const e2e::Result r = runIn(Mode::terminal, c.input);
+    EXPECT_EQ(e2e::show(r.out), e2e::show(outputAtPrompt(complete.out, *c.prompt, c.last)));
+    EXPECT_EQ(e2e::show(r.err), e2e::show(kEof));
+    EXPECT_EQ(r.status, 1);
+  }
+}
+
 TEST(StandardOutput, FullDeviceIsAWriteError) {
   e2e::Options options;
+  options.output = e2e::Output::file;
   options.stdoutPath = "/dev/full";
   const e2e::Result r = e2e::run(kStopped, options);
   EXPECT_EQ(e2e::show(r.err), e2e::show(report("F6422", ": WRITE(CON)",
@@ -87,7 +108,7 @@ TEST(StandardOutput, FullDeviceIsAWriteError) {
 
 TEST(StandardOutput, ClosedPipeEndsSilentlyBySigpipe) {
   e2e::Options options;
-  options.closeStdout = true;
+  options.output = e2e::Output::closedPipe;
   const e2e::Result r = e2e::run(kStopped, options);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 128 + SIGPIPE);
@@ -115,8 +136,8 @@ void expectCase(const Case& c, Mode mode = Mode::file) {
 }
 
 // Bytes that are no separators are part of the value text; byte 26 ends
-// the input only as the last line of a record (CR LF or LF after it); CR is
-// a blank that does not end a line.
+// the input only just before a line end (CR LF or LF), wherever that line
+// stands; CR is a blank that does not end a line.
 TEST(OddInput, EndsWithTheReportOfTheFirstBadValue) {
   const std::string leftover = readError("F6103", "REAL value followed by other characters");
   const std::string noDigits =
@@ -126,10 +147,12 @@ TEST(OddInput, EndsWithTheReportOfTheFirstBadValue) {
       {"NUL as a value", std::string("100\n\0\n", 6), noDigits, 1, kThickness},
       {"byte 26 inside a value", "100\n2\x1a 1.5\n20\n", leftover, 1, kThickness},
       {"byte 26 before a value", "\x1a" "100\n2 1.5\n", noDigits, 1, kRadius},
-      // "2 1.5" stands before the Ctrl-Z on the record's last line: not read.
+      // "2 1.5" stands before the Ctrl-Z on its line: not read.
       {"Ctrl-Z line ends the file", "100\n2 1.5\x1a\r\n", kEof, 1, kThickness},
-      // Not the record's last line: an ordinary byte, and 1.5 has a leftover.
-      {"Ctrl-Z line inside a record", "100\n2 1.5\x1a\r\n20\n", leftover, 1, kThickness},
+      // Lines after it change nothing.
+      {"Ctrl-Z line inside a record", "100\n2 1.5\x1a\r\n20\n", kEof, 1, kThickness},
+      // Not before the line end: an ordinary byte, and 1.5 has a leftover.
+      {"byte 26 before a blank", "100\n2 1.5\x1a \r\n20\n", leftover, 1, kThickness},
       // One line: 100 is the radius, the rest of the line is discarded.
       {"CR-only line ends", "100\r2 1.5\r20\r0 0\r0.1\r0\r", kEof, 1, kThickness},
   };
