@@ -164,6 +164,9 @@ std::vector<CtrlZCase> ctrlZCases() {
   return cases;
 }
 
+// The last bytes of `s`, readable in a failure message.
+std::string tail(const std::string& s) { return show(s.substr(s.size() > 80 ? s.size() - 80 : 0)); }
+
 // However the reads split the input, the outcome is the same.
 TEST(CtrlZ, ALineEndingInCtrlZEndsTheInputWhereverTheReadsSplitIt) {
   for (const CtrlZCase& c : ctrlZCases()) {
@@ -173,9 +176,9 @@ TEST(CtrlZ, ALineEndingInCtrlZEndsTheInputWhereverTheReadsSplitIt) {
     const Result bytes = run(c.input, {.input = Input::pipeByteByByte});
     EXPECT_EQ(show(file.err), show(c.err));
     EXPECT_EQ(file.status, c.status);
-    EXPECT_TRUE(endsWith(file.out, c.outEnd + CRLF)) << show(file.out.substr(file.out.size() - 80));
+    EXPECT_TRUE(endsWith(file.out, c.outEnd + CRLF)) << tail(file.out);
     for (const Result* other : {&pipe, &bytes}) {
-      EXPECT_TRUE(other->out == file.out) << show(other->out.substr(other->out.size() - 80));
+      EXPECT_TRUE(other->out == file.out) << tail(other->out);
       EXPECT_EQ(show(other->err), show(file.err));
       EXPECT_EQ(other->status, file.status);
     }
@@ -208,7 +211,8 @@ const char* const kNoCharsets[] = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8",
                                    "OROWAN_PROGRAM=" OROWAN_BINARY,
                                    "FONT_ENCODINGS_DIRECTORY=/nonexistent/encodings.dir", nullptr};
 
-Result runScript(const std::string& typed, const char* const* environment, const std::string& waitFor) {
+Result runScript(const std::string& typed, const char* const* environment,
+                 const std::string& waitFor) {
   return runOnTerminal(typed, {.typeAfter = waitFor, .command = kRunScript,
                                .environment = environment});
 }
@@ -219,7 +223,8 @@ TEST(RunScript, ShowsTheTextsAsUtf8AndEndsWithTheProgramsStatus) {
   const std::string radius = utf8(kRadius);
   const Result pass = runScript(kStopped, kUtf8Locale, radius);
   EXPECT_NE(pass.out.find(utf8(kBanner)), std::string::npos) << show(pass.out.substr(0, 200));
-  for (const std::string* prompt : {&kRadius, &kThickness, &kYield, &kTension, &kFriction, &kRepeat})
+  for (const std::string* prompt :
+       {&kRadius, &kThickness, &kYield, &kTension, &kFriction, &kRepeat})
     EXPECT_NE(pass.out.find(utf8(*prompt)), std::string::npos) << show(*prompt);
   EXPECT_NE(pass.out.find("P  185.49  (T/M)    G   1.279  (T-M/M)"), std::string::npos);
   EXPECT_NE(pass.out.find(kStop), std::string::npos);

@@ -82,8 +82,8 @@ TEST(EndOfInput, AtEveryPromptFromAPipeAndATerminal) {
 TEST(EndOfInput, AnEmptyReadOnATerminalIsFinal) {
   const PromptCase cases[] = {
       {"H2 after H1 and two Ctrl-D", "100\n3.0\x04\x04", &kThickness, false},
-      {"repeat answer after the friction and two Ctrl-D", kPass.substr(0, kPass.size() - 1) +
-       "\x04\x04", &kRepeat, true},
+      {"repeat answer after the friction and two Ctrl-D",
+       kPass.substr(0, kPass.size() - 1) + "\x04\x04", &kRepeat, true},
   };
   const e2e::Result complete = runIn(Mode::terminal, kStopped);
   ASSERT_EQ(complete.status, 0);

@@ -92,7 +92,8 @@ TEST(ProgramEnd, AFailedWriteToStandardOutputEndsWithItsReport) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(writeThenStop(c.budget, c.error), c.status);
     EXPECT_EQ(testio::show(output.err), testio::show(c.err));
-    EXPECT_EQ(testio::show(output.out), testio::show(all.substr(0, std::min<std::size_t>(c.budget, all.size()))));
+    const std::size_t written = std::min<std::size_t>(c.budget, all.size());
+    EXPECT_EQ(testio::show(output.out), testio::show(all.substr(0, written)));
     EXPECT_EQ(output.triesAfterFailure, 0);
   }
 }

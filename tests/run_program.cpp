@@ -236,7 +236,8 @@ std::string drainTerminal() {
   fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
   std::string found;
   char buf[4096];
-  for (ssize_t n; (n = read(0, buf, sizeof buf)) > 0;) found.append(buf, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = read(0, buf, sizeof buf)) > 0;)
+    found.append(buf, static_cast<std::size_t>(n));
   return found;
 }
 
@@ -261,7 +262,8 @@ std::string drainTerminal() {
 std::string readAll(int fd) {
   std::string bytes;
   char buf[4096];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+    bytes.append(buf, static_cast<std::size_t>(n));
   close(fd);
   return bytes;
 }
