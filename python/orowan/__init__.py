@@ -1,0 +1,125 @@
+"""Flat strip rolling by Orowan's theory: the calculator's analysis as
+Python calls.
+
+    >>> import orowan
+    >>> r = orowan.solve(R=100, H1=2, H2=1.5, Y=20, SGB=0, SGF=0, U=0.1)
+    >>> r.rolling_force          # t/m; the calculator prints 185.49
+    185.4864044189453
+
+solve() solves one pass, solve_many() many on all cores. Units are the
+calculator's: mm, degrees, kgf/mm^2, kgf/mm (= t/m), t m/m.
+
+Every number goes in as the calculator reads a typed value: rounded to the
+nearest single-precision value (the calculator reads the text to the
+nearest double and rounds that; a Python float is that double), so
+solve(U=0.1) is the pass typed with 0.1. Values beyond the single range,
+NaN, infinities and denormal doubles are refused (ValueError), as the
+calculator's reader refuses their texts.
+"""
+from . import _arguments
+from . import _orowan
+from ._arguments import MAX_TABLE_POINTS
+from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
+
+__all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
+
+
+def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
+          yield_table=None, friction_table=None, solver="console", E=None, NU=None, V=None):
+    """Solves one pass; returns a PassResult or raises PassFault.
+
+    R        roll radius, mm
+    H1, H2   strip thickness before and after the pass, mm
+    Y        mean yield stress as typed, kgf/mm^2 (the analysis uses its
+             yield stress RK = 1.15 Y, in single precision)
+    SGB, SGF back and front tension, kgf/mm^2
+    U        friction coefficient
+    curve    instead of Y, the strip's flow curve (flow stress in kgf/mm^2
+             against equivalent strain): ('swift', K, N, EPS0) for
+             K (EPS0 + e)^N, or ('ludwik', S0, K, N) for S0 + K e^N. The
+             yield stress along the arc follows the strain the strip has
+             there, through a table of at most 50 points built to within
+             0.1 % of 1.15 x the curve; a curve no such table can follow is
+             refused (ValueError). Needs H1 > H2 > 0.
+    eps      with curve: the equivalent strain the strip brings into the
+             pass (a schedule's next pass takes result.strain_out)
+    yield_table     instead of Y: (positions, values), positions in mm from
+             the exit plane, strictly ascending, 2 to 50 points; values are
+             the analysis's yield stress RK itself (already 1.15 x the
+             flow stress), interpolated linearly. Outside the table the
+             analysis takes its default, RK = 20: cover 0 to the contact
+             length and a little beyond.
+    friction_table  instead of U: (positions, values) likewise, the
+             friction coefficient as typed (default outside: 0.1)
+    solver   "console": the calculator's own analysis, every value its
+             single-precision value; "converged": the same equations solved
+             to convergence in double precision (constant Y and U only; the
+             same single-precision inputs, widened; steps X, PHI, O, SL/ST,
+             F, P of its finest grid)
+    E, NU    Young's modulus (kgf/mm^2) and Poisson's ratio (default 0.3) of
+             the rolls: the pass is solved at the flattened radius
+             (Hitchcock), result.r_flat (console solver; not with a curve)
+    V        roll surface speed, m/min: result.v_exit, v_entry and power
+
+    Raises PassFault for a fault of the analysis (the calculator's M
+    number), ValueError or TypeError for an argument it cannot take.
+    """
+    request = _arguments.request(R, H1, H2, Y, SGB, SGF, U, curve=curve, eps=eps,
+                                 yield_table=yield_table, friction_table=friction_table,
+                                 solver=solver, E=E, NU=NU, V=V)
+    return _result(_orowan.solve(request), None)
+
+
+def solve_many(passes, jobs=None, *, errors="raise", steps=True):
+    """Solves many passes on `jobs` threads (None: every core) with the GIL
+    released; returns their results in the order of `passes`.
+
+    passes   an iterable of mappings of solve()'s arguments (R, H1, H2, Y,
+             SGB, SGF, U, curve, eps, yield_table, friction_table, solver,
+             E, NU, V), or a pandas DataFrame with such columns (an empty
+             cell is an argument not given). The batch tool's curve columns
+             CURVE ("swift" or "ludwik"), K, N, EPS0 (default 0), S0 and EPS
+             may stand for curve and eps. A pass without H1 takes the H2 of
+             the pass before, as a strip through a schedule.
+    errors   "raise": a fault of the analysis raises the PassFault of the
+             first faulting pass (its .index says which) once every pass is
+             solved; "return": the PassFault stands in that pass's place.
+    steps    False keeps no step arrays (exit and entry are None): a pass's
+             steps take some 48 KB, a sweep's summaries a few hundred bytes.
+
+    A bad argument of any pass raises ValueError or TypeError naming the
+    pass (passes[i]) before anything is solved; a curve whose table cannot
+    follow it is found while solving and raised afterwards. Ctrl-C stops
+    the threads within a tenth of a second and raises KeyboardInterrupt.
+    """
+    if errors not in ("raise", "return"):
+        raise ValueError(f"errors: expected 'raise' or 'return', got {errors!r}")
+    if not isinstance(steps, bool):
+        raise TypeError(f"steps: expected True or False, got {steps!r}")
+    threads = _arguments.jobs(jobs)
+    requests = _arguments.requests(passes, steps)
+    answers = _orowan.solve_many(requests, threads)
+    for i, answer in enumerate(answers):
+        if answer.status == "refused":
+            raise ValueError(f"passes[{i}]: {answer.refusal}")
+        if answer.status in ("out of memory", "not solved"):
+            raise MemoryError(f"passes[{i}]: {answer.status} (keep fewer steps: steps=False)")
+    results = [_result(answer, i, raise_fault=False) for i, answer in enumerate(answers)]
+    if errors == "raise":
+        for result in results:
+            if isinstance(result, PassFault):
+                raise result
+    return results
+
+
+def _result(answer, index, raise_fault=True):
+    """A PassResult, or the PassFault (raised, or returned)."""
+    if answer.status == "refused":
+        raise ValueError(answer.refusal)
+    if answer.status == "fault":
+        fault = PassFault(*answer.fault(), index=index)
+        if raise_fault:
+            raise fault
+        return fault
+    return PassResult(answer)

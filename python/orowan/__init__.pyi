@@ -1,0 +1,79 @@
+# Type stub of the orowan package (kept in sync by tests/python/test_stub.py).
+from collections.abc import Iterable, Mapping, Sequence
+from typing import Any, Literal, Optional, Union
+
+import numpy as np
+import numpy.typing as npt
+
+__all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
+
+STEP_COLUMNS: tuple[str, ...]
+CONVERGED_STEP_COLUMNS: tuple[str, ...]
+MAX_TABLE_POINTS: int
+
+Number = Union[float, int, np.floating, np.integer]
+Table = tuple[Union[Sequence[Number], npt.ArrayLike], Union[Sequence[Number], npt.ArrayLike]]
+Curve = Union[tuple[Literal["swift"], Number, Number, Number],
+              tuple[Literal["ludwik"], Number, Number, Number]]
+Steps = dict[str, npt.NDArray[Any]]
+
+class PassFault(Exception):
+    code: str
+    message: str
+    stage: Optional[str]
+    side: Optional[str]
+    step: Optional[int]
+    index: Optional[int]
+    def __init__(self, code: str, message: str, stage: Optional[str] = ...,
+                 side: Optional[str] = ..., step: Optional[int] = ...,
+                 index: Optional[int] = ...) -> None: ...
+    @property
+    def number(self) -> int: ...
+
+class PassResult:
+    status: str
+    solver: str
+    inputs: dict[str, Optional[float]]
+    reduction_ratio: float
+    contact_length: float
+    contact_angle: float
+    neutral_position: float
+    neutral_angle: float
+    neutral_force: float
+    neutral_pressure: float
+    mean_roll_pressure: float
+    rolling_force: float
+    torque: float
+    torque_arm: float
+    neutral_step: Optional[int]
+    grid_steps: Optional[int]
+    strain_out: float
+    curve_fit_error: float
+    flattening: Optional[str]
+    r_flat: float
+    forward_slip: float
+    backward_slip: float
+    v_exit: float
+    v_entry: float
+    power: float
+    @property
+    def exit(self) -> Optional[Steps]: ...
+    @property
+    def entry(self) -> Optional[Steps]: ...
+    @property
+    def curve_table(self) -> Optional[tuple[npt.NDArray[np.float32], npt.NDArray[np.float32]]]: ...
+    def summary(self) -> dict[str, Any]: ...
+    def to_frame(self, side: Optional[Literal["exit", "entry"]] = ...) -> Any: ...
+    def plot(self, ax: Any = ...) -> Any: ...
+
+def solve(R: Number, H1: Number, H2: Number, Y: Optional[Number] = ..., SGB: Number = ...,
+          SGF: Number = ..., U: Optional[Number] = ..., *, curve: Optional[Curve] = ...,
+          eps: Number = ..., yield_table: Optional[Table] = ...,
+          friction_table: Optional[Table] = ...,
+          solver: Literal["console", "converged"] = ..., E: Optional[Number] = ...,
+          NU: Optional[Number] = ..., V: Optional[Number] = ...) -> PassResult: ...
+
+def solve_many(passes: Union[Iterable[Mapping[str, Any]], Any], jobs: Optional[int] = ..., *,
+               errors: Literal["raise", "return"] = ...,
+               steps: bool = ...) -> list[Union[PassResult, PassFault]]: ...
