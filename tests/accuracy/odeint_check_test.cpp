@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "accuracy/converged.h"
+#include "accuracy/study_grid.h"
 
 namespace orowan::accuracy {
 namespace {
@@ -67,6 +68,34 @@ TEST(OdeintCheck, ConvergedAgreesToOnePartInAMillion) {
     EXPECT_NEAR(converged.neutralAngle, odeint.neutralAngle, 1e-6 * odeint.contactAngle);
     EXPECT_NEAR(converged.neutralForce, odeint.neutralForce, 1e-6 * std::fabs(odeint.rollingForce));
   }
+}
+
+// Every fifth pass of the study's reduced grid that has a neutral point:
+// slip, slip then stick, tensions and thin strip (R/H1 200 and 1000) with
+// tensions, R/H1 from 10, reductions from 5 to 50 %, friction 0.03 to 0.4.
+TEST(OdeintCheck, AgreesOnPassesOfTheStudyGrid) {
+  int compared = 0, slip = 0, sticking = 0, tensioned = 0, thinTensioned = 0, candidate = 0;
+  for (const StudyPass& p : studyPasses(reducedStudyGrid())) {
+    const Solution converged = solveConverged(p.exact, {.keepSteps = true});
+    if (converged.status != Status::ok || candidate++ % 5 != 0) continue;
+    SCOPED_TRACE(describe(p));
+    const Solution odeint = solveWithOdeint(p.exact);
+    ASSERT_EQ(odeint.status, Status::ok);
+    EXPECT_NEAR(converged.rollingForce, odeint.rollingForce, 1e-6 * odeint.rollingForce);
+    EXPECT_NEAR(converged.torque, odeint.torque, 1e-6 * odeint.torque);
+    EXPECT_NEAR(converged.neutralAngle, odeint.neutralAngle, 1e-6 * odeint.contactAngle);
+    const bool hasTension = p.tension.back > 0 || p.tension.front > 0;
+    ++compared;
+    slip += kindOf(converged) == Kind::slip;
+    sticking += kindOf(converged) != Kind::slip;
+    tensioned += hasTension;
+    thinTensioned += hasTension && p.radiusRatio >= 200;
+  }
+  EXPECT_GE(compared, 20);
+  EXPECT_GE(slip, 5);
+  EXPECT_GE(sticking, 5);
+  EXPECT_GE(tensioned, 5);
+  EXPECT_GE(thinTensioned, 3);
 }
 
 // Both find no crossing where the entry curve stays below (friction 0.02)
