@@ -63,6 +63,7 @@ void setErrors(const orowan::PassResult& r, const Solution& s, PassComparison& c
 void setParts(const PassConditions& pass, const Solution& s, PassComparison& c) {
   const Solution own = solveConsoleScheme(pass);
   const Solution even = solveConsoleScheme(pass, {.singlePrecisionGrid = false});
+  c.stepCountPart.fill(kNaN);  // unless both grids find a neutral point
   if (own.status == Status::ok && even.status == Status::ok) {
     c.stepCountPart[0] = (own.rollingForce - even.rollingForce) / s.rollingForce;
     c.stepCountPart[1] = (own.torque - even.torque) / s.torque;
@@ -199,6 +200,9 @@ std::string loadReason(const PassComparison& c, int k) {
                            oneDecimal(c.peakRatio) + " x mean: " + percentText(c.rectanglePart[k]);
   const std::string rest = "held terms and rounding: " +
                            percentText(c.error[k] - c.stepCountPart[k] - c.rectanglePart[k]);
+  if (!std::isfinite(c.stepCountPart[k]))
+    return "on exactly 400 steps the console's scheme finds no neutral point (the force curves "
+           "cross at a shallow angle); " + hill;
   if (c.exitSteps > 400 || c.entrySteps > 400)
     return std::to_string(c.exitSteps) + " steps: the interval at the neutral point counted twice: " +
            percentText(c.stepCountPart[k]) + "; " + hill + "; " + rest;

@@ -94,9 +94,10 @@ void writeStepCountTable(std::ostream& out, const std::vector<PassComparison>& p
     if (compared(c)) bySteps[c.exitSteps * 1000 + c.entrySteps].push_back(&c);
   for (const auto& [key, group] : bySteps) {
     std::vector<double> e, step, rect;
-    for (const PassComparison* c : group)
-      e.push_back(c->error[0]), step.push_back(c->stepCountPart[0]),
-          rect.push_back(c->rectanglePart[0]);
+    for (const PassComparison* c : group) {
+      e.push_back(c->error[0]), rect.push_back(c->rectanglePart[0]);
+      if (std::isfinite(c->stepCountPart[0])) step.push_back(c->stepCountPart[0]);
+    }
     for (auto* v : {&e, &step, &rect}) std::sort(v->begin(), v->end());
     out << "| " << key / 1000 << " exit, " << key % 1000 << " entry | " << group.size() << " | "
         << signedPercent(quantile(e, 0.5), 3) << " | " << signedPercent(quantile(step, 0.5), 3)
@@ -386,7 +387,7 @@ void writeStudyMarkdown(std::ostream& out, const StudyReport& report) {
 
 void writeStudyCsv(std::ostream& out, const std::vector<PassComparison>& passes) {
   out << "id,R_H1,reduction,friction,SGB_Y,SGF_Y,console,converged,exit_steps,entry_steps,"
-         "converged_steps,stick_share,force,torque,torque_arm,mean_pressure,neutral_angle,"
+         "converged_steps,stick_share,peak_ratio,force,torque,torque_arm,mean_pressure,neutral_angle,"
          "neutral_of_contact,step_count_force,step_count_torque,rectangle_force,rectangle_torque,"
          "converged_force,ekelund,hill,sims,"
          "bland_ford,sticking_force\n";
@@ -400,7 +401,7 @@ void writeStudyCsv(std::ostream& out, const std::vector<PassComparison>& passes)
     out << p.id << num(p.radiusRatio) << num(p.reduction) << num(p.friction)
         << num(p.tension.back) << num(p.tension.front) << "," << c.console.text << ","
         << c.converged.text << "," << c.exitSteps << "," << c.entrySteps << ","
-        << c.convergedSteps << num(c.stickShare);
+        << c.convergedSteps << num(c.stickShare) << num(c.peakRatio);
     for (double e : c.error) out << num(e);
     for (double part : c.stepCountPart) out << num(part);
     for (double part : c.rectanglePart) out << num(part);
