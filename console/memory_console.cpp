@@ -26,6 +26,8 @@ std::size_t outUsed = 0, errUsed = 0;
 long calls = 0, bytes = 0;
 int readCount = 0;
 int lengths[kCallsKept];
+bool outputFailed = false;
+int triesAfterFailure = 0;
 
 bool running = false;
 sigjmp_buf jumpBack;
@@ -53,10 +55,13 @@ long keepWrite(int fd, const char* data, std::size_t n) {
     errUsed += room;
     return static_cast<long>(n);
   }
-  if (setup.refuseWrites) {
-    errno = ENOSPC;
+  if (outputFailed) ++triesAfterFailure;
+  if (setup.outputBudget >= 0 && (outputFailed || static_cast<long>(n) > setup.outputBudget)) {
+    outputFailed = true;
+    errno = setup.outputError;
     return -1;
   }
+  if (setup.outputBudget >= 0) setup.outputBudget -= static_cast<long>(n);
   if (calls < kCallsKept) lengths[calls] = static_cast<int>(n);
   ++calls;
   bytes += static_cast<long>(n);
@@ -87,6 +92,8 @@ void start(const Setup& s) {
   inputPos = outUsed = errUsed = 0;
   calls = bytes = 0;
   readCount = 0;
+  outputFailed = false;
+  triesAfterFailure = 0;
   platform::setHooks({serveRead, keepWrite, endProcess});
   openConsoleChannel(setup.terminal);
   openConsoleInput(setup.terminal);
@@ -99,6 +106,7 @@ std::string_view err() { return {errBytes, errUsed}; }
 long writeCalls() { return calls; }
 long outputBytes() { return bytes; }
 int reads() { return readCount; }
+int writesAfterFailure() { return triesAfterFailure; }
 
 std::span<const int> callLengths() {
   return {lengths, static_cast<std::size_t>(std::min<long>(calls, kCallsKept))};

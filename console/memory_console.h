@@ -22,7 +22,10 @@ struct Setup {
   std::size_t chunk = kRecordSize;  // otherwise: bytes per read, 1 to kRecordSize
   bool keepOutput = true;    // false: standard output is only counted
   bool failReads = false;    // every read fails
-  bool refuseWrites = false; // writes to standard output fail with ENOSPC
+  // Standard output takes this many bytes (a write that would go beyond
+  // fails whole), then fails every write with `outputError`; -1: no end.
+  long outputBudget = -1;
+  int outputError = 0;
 };
 
 // Routes the system calls here and resets the console channel and reader.
@@ -35,6 +38,7 @@ std::string_view err();  // standard error kept so far
 long writeCalls();       // write calls to standard output
 long outputBytes();      // bytes written to standard output
 int reads();             // read calls
+int writesAfterFailure();  // writes tried on standard output after one failed
 // The lengths of the first write calls to standard output, in order.
 std::span<const int> callLengths();
 

@@ -9,63 +9,22 @@
 
 #include "console/failures.h"
 #include "console/format_list.h"
-#include "console/platform.h"
+#include "console/memory_console.h"
 #include "console/writer.h"
 #include "show_bytes.h"
 
 namespace {
 
-namespace platform = console::platform;
-
-// Standard output that takes `budget` bytes and then fails with `error`.
-struct FailingOutput {
-  long budget = 0;
-  int error = 0;
-  bool failed = false;
-  int triesAfterFailure = 0;
-  std::string out, err;
-};
-FailingOutput output;
-
-long failingWrite(int fd, const char* bytes, std::size_t n) {
-  if (fd == 2) {
-    output.err.append(bytes, n);
-    return static_cast<long>(n);
-  }
-  if (output.failed) ++output.triesAfterFailure;
-  if (output.failed || static_cast<long>(n) > output.budget) {
-    output.failed = true;
-    errno = output.error;
-    return -1;
-  }
-  output.budget -= static_cast<long>(n);
-  output.out.append(bytes, n);
-  return static_cast<long>(n);
-}
-
-struct Exit {
-  int status;
-};
-void throwExit(int status) { throw Exit{status}; }
-
-// Writes one record " A", then stops; returns the exit status.
+// Writes one record " A", then stops, on standard output that takes
+// `budget` bytes and then fails with `error`; returns the exit status.
 int writeThenStop(long budget, int error) {
-  output = FailingOutput{};
-  output.budget = budget;
-  output.error = error;
-  platform::setHooks({nullptr, failingWrite, throwExit});
-  console::openConsoleChannel(false);
+  console::memory::start({.input = {}, .outputBudget = budget, .outputError = error});
   const console::FormatList record("(' A')");
-  int status = -1;
-  try {
+  return console::memory::run([&] {
     console::beginWrite(record);
     console::endWrite();
     console::stopProgram();
-  } catch (const Exit& e) {
-    status = e.status;
-  }
-  platform::setHooks({});
-  return status;
+  });
 }
 
 TEST(ProgramEnd, AFailedWriteToStandardOutputEndsWithItsReport) {
@@ -91,11 +50,25 @@ TEST(ProgramEnd, AFailedWriteToStandardOutputEndsWithItsReport) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(writeThenStop(c.budget, c.error), c.status);
-    EXPECT_EQ(testio::show(output.err), testio::show(c.err));
+    EXPECT_EQ(testio::show(console::memory::err()), testio::show(c.err));
     const std::size_t written = std::min<std::size_t>(c.budget, all.size());
-    EXPECT_EQ(testio::show(output.out), testio::show(all.substr(0, written)));
-    EXPECT_EQ(output.triesAfterFailure, 0);
+    EXPECT_EQ(testio::show(console::memory::out()), testio::show(all.substr(0, written)));
+    EXPECT_EQ(console::memory::writesAfterFailure(), 0);
+    console::memory::stop();
   }
+}
+
+// A report whose message is empty ends its context line without the "- "
+// that leads a message, and then the report's final CR LF: an empty line.
+// (The program's own F-class numbers all have messages.)
+TEST(ProgramEnd, AReportWithoutMessageHasNoMessageLine) {
+  console::memory::start({});
+  const int status = console::memory::run(
+      [] { console::reportRuntimeError('F', 6999, ": READ(", "CON", ""); });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(testio::show(console::memory::err()),
+            testio::show("\r\nrun-time error F6999: READ(CON)\r\n\r\n"));
+  console::memory::stop();
 }
 
 }  // namespace

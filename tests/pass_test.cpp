@@ -3,6 +3,8 @@
 // disposition left as they were, and passes in several threads at once.
 #include "analysis/pass.h"
 
+#include "analysis/fault.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -131,6 +133,19 @@ TEST(Pass, ExamplePassAfterAFaultIsUntouchedByIt) {
   EXPECT_EQ(after->exit.steps, 400);
   EXPECT_EQ(after->entry.steps, 400);
   EXPECT_EQ(bitsOf(*before), bitsOf(*after));
+}
+
+void callersFaultHandler(int, const char*) {}
+
+// The thread's fault handler is the caller's again after a pass, faulting
+// or not.
+TEST(Pass, LeavesTheCallersFaultHandler) {
+  orowan::setFaultHandler(callersFaultHandler);
+  solve(pass(100, 2, 1.5, 20, 0, 0, 0.1));
+  EXPECT_EQ(orowan::currentFaultHandler(), callersFaultHandler);
+  solve(pass(100, 2, 1.5, 20, 0, 0, 0));
+  EXPECT_EQ(orowan::currentFaultHandler(), callersFaultHandler);
+  orowan::setFaultHandler(nullptr);
 }
 
 int otherHandlerCalls = 0;

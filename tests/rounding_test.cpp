@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cfenv>
 #include <cfloat>
 #include <csignal>
@@ -117,6 +118,34 @@ TEST(Rounding, SlipTestAtAExactlyOne) {
   EXPECT_EQ(field(shown[0], 121), "    .785");
   EXPECT_EQ(field(shown[0], 77), "     .50");
   EXPECT_EQ(rec.EXIT_SL_ST(1), 2);
+}
+
+// The contact angle's denominator takes H1 - H2 unrounded. For a reduction
+// of more than half, H1 - H2 need not be a single value (8.5032 - 2.7663
+// is not): with the rounded DH in its place the angle of R 316.7945 moves
+// by a unit in the last place, and the exit march, which accumulates
+// CONTACT_ANGLE/400 in single precision, takes 401 steps instead of 400
+// (41 rows instead of 40).
+TEST(Rounding, ContactAngleFromTheUnroundedReduction) {
+  const ProgramRun run = runProgram("316.7945\n8.5032 2.7663\n20\n0 0\n0.1\n0\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(rows(run.out).size(), 80u);
+  EXPECT_EQ(rec.EXIT_STEPS, 400);
+  const double exact = std::atan(double(rec.XL) / (double(rec.R) - 0.5 * (double(rec.H1) - rec.H2)));
+  EXPECT_EQ(bits(rec.CONTACT_ANGLE.v), bits(static_cast<float>(exact)));
+}
+
+// The mean roll pressure divides the sum of the two force sums, not the
+// stored rolling force: for R 130.392151, 5.0203352 -> 3.33863425, yield
+// 36.698597, friction 0.0786872804 the two differ in the last place
+// (42.0465927 against 42.0465965).
+TEST(Rounding, MeanPressureFromTheTwoSums) {
+  const ProgramRun run =
+      runProgram("130.392151\n5.0203352 3.33863425\n36.698597\n0 0\n0.0786872804\n0\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const double sums = double(rec.EXIT_FORCE_SUM) + double(rec.ENTRY_FORCE_SUM);
+  EXPECT_EQ(bits(rec.PM.v), bits(static_cast<float>(sums / double(rec.XL))));
+  EXPECT_NE(bits(rec.PM.v), bits(static_cast<float>(double(rec.ROLLING_FORCE) / double(rec.XL))));
 }
 
 // The largest single value typed exactly reads, and the roll diameter 2R

@@ -469,7 +469,7 @@ TEST_F(WriteCalls, FaultsAreReportedAsWriteErrors) {
 }
 
 TEST_F(WriteCalls, FullDeviceEndsTheProgram) {
-  console::memory::start({.input = {}, .refuseWrites = true});
+  console::memory::start({.input = {}, .outputBudget = 0, .outputError = ENOSPC});
   EXPECT_EQ(write("(' A')"), 1);
   EXPECT_NE(errors().find("run-time error F6422: WRITE(CON)"), std::string::npos)
       << testio::show(errors());
