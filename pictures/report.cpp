@@ -17,6 +17,8 @@ body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; color: #1a1a1a;
 h1 { font-size: 1.6rem; margin: 0 0 0.3rem; }
 h2 { font-size: 1.25rem; border-bottom: 1px solid #c8c8c8; padding-bottom: 0.2rem; }
 table { border-collapse: collapse; margin: 0.5rem 0 1rem; }
+section.pass table.inputs, section.pass table.summary { display: inline-table; vertical-align: top;
+  margin-right: 2.5rem; }
 caption { text-align: left; font-weight: bold; padding: 0.2rem 0; }
 th, td { padding: 0.15rem 0.7rem; border-bottom: 1px solid #e2e2e2; text-align: left; }
 td.value, table.steps td { text-align: right; font-variant-numeric: tabular-nums; }
@@ -45,7 +47,47 @@ footer { margin-top: 2rem; color: #666666; font-size: 0.85rem; }
 
 std::string esc(const std::string& text) { return escapeXml(text); }
 
+// A table of name, value, unit rows; nothing when there are no rows.
+void appendRows(std::string& out, const std::vector<Row>& rows, const std::string& cls,
+                const std::string& caption) {
+  if (rows.empty()) return;
+  out += "<table class=\"" + cls + "\">\n<caption>" + esc(caption) + "</caption>\n<tbody>\n";
+  for (const Row& row : rows) {
+    out += "<tr><th scope=\"row\">" + esc(row.name) + "</th><td class=\"value\">" +
+           esc(row.value) + "</td><td class=\"unit\">" + esc(row.unit) + "</td></tr>\n";
+  }
+  out += "</tbody>\n</table>\n";
+}
+
+// A step table folded away in <details>, one row per step.
+void appendStepTable(std::string& out, const StepTable& table) {
+  out += "<details class=\"steps\">\n<summary>" + esc(table.caption) + " (" +
+         std::to_string(table.rows.size()) + (table.rows.size() == 1 ? " step" : " steps") +
+         ")</summary>\n<table class=\"steps\">\n<thead>\n<tr>";
+  for (const std::string& column : table.columns) out += "<th scope=\"col\">" + esc(column) + "</th>";
+  out += "</tr>\n</thead>\n<tbody>\n";
+  for (const auto& row : table.rows) {
+    out += "<tr>";
+    for (const std::string& cell : row) out.append("<td>").append(esc(cell)).append("</td>");
+    out += "</tr>\n";
+  }
+  out += "</tbody>\n</table>\n</details>\n";
+}
+
 }  // namespace
+
+std::string passSectionBody(const PassReport& pass) {
+  std::string out = "<h2>" + esc(pass.heading) + "</h2>\n";
+  if (!pass.note.empty()) out += "<p class=\"note\">" + esc(pass.note) + "</p>\n";
+  appendRows(out, pass.inputs, "inputs", "Inputs");
+  appendRows(out, pass.summary, "summary", "Results");
+  if (pass.hill) {
+    out += "<figure class=\"hill-figure\">\n" + frictionHillSvg(*pass.hill, Embedding::inlineHtml) +
+           "</figure>\n";
+  }
+  for (const StepTable& table : pass.steps) appendStepTable(out, table);
+  return out;
+}
 
 void ReportWriter::begin(const ReportHeader& header) {
   out_ << "<!DOCTYPE html>\n<html lang=\"" << esc(header.language) << "\">\n<head>\n"
@@ -55,8 +97,9 @@ void ReportWriter::begin(const ReportHeader& header) {
        << "</head>\n<body>\n<header class=\"report-header\">\n<h1>" << esc(header.title)
        << "</h1>\n";
   if (!header.date.empty()) out_ << "<p class=\"date\">" << esc(header.date) << "</p>\n";
-  writeRows(header.inputs, "inputs", "Inputs");
-  out_ << "</header>\n<main>\n";
+  std::string inputs;
+  appendRows(inputs, header.inputs, "inputs", "Inputs");
+  out_ << inputs << "</header>\n<main>\n";
 }
 
 void ReportWriter::chart(const Chart& chart, const std::string& caption) {
@@ -72,53 +115,25 @@ void ReportWriter::closeCharts() {
   chartsOpen_ = false;
 }
 
-void ReportWriter::pass(const PassReport& pass) {
-  closeCharts();
-  out_ << "<section class=\"pass\" id=\"pass-" << std::to_string(++passes_) << "\">\n<h2>"
-       << esc(pass.heading) << "</h2>\n";
-  if (!pass.note.empty()) out_ << "<p class=\"note\">" << esc(pass.note) << "</p>\n";
-  writeRows(pass.inputs, "inputs", "Inputs");
-  writeRows(pass.summary, "summary", "Results");
-  if (pass.hill) {
-    out_ << "<figure class=\"hill-figure\">\n"
-         << frictionHillSvg(*pass.hill, Embedding::inlineHtml) << "</figure>\n";
-  }
-  for (const StepTable& table : pass.steps) writeStepTable(table);
-  out_ << "</section>\n";
+void ReportWriter::passSection(std::string_view body) {
+  std::ostream& to = spool_ ? *spool_ : out_;
+  if (!spool_) closeCharts();
+  to << "<section class=\"pass\" id=\"pass-" << std::to_string(++passes_) << "\">\n"
+     << body << "</section>\n";
 }
 
+// With a spool, its sections follow the charts (an empty spool would set
+// failbit on the page's stream, so it is copied only when it holds any).
 void ReportWriter::end() {
   closeCharts();
+  if (spool_ && passes_ > 0) {
+    spool_->flush();
+    spool_->seekg(0);
+    out_ << spool_->rdbuf();
+  }
   out_ << "</main>\n<footer>\n<p>" << std::to_string(passes_)
        << (passes_ == 1 ? " pass" : " passes")
        << " in this report.</p>\n</footer>\n</body>\n</html>\n";
-}
-
-void ReportWriter::writeRows(const std::vector<Row>& rows, const std::string& cls,
-                             const std::string& caption) {
-  if (rows.empty()) return;
-  out_ << "<table class=\"" << cls << "\">\n<caption>" << esc(caption) << "</caption>\n<tbody>\n";
-  for (const Row& row : rows) {
-    out_ << "<tr><th scope=\"row\">" << esc(row.name) << "</th><td class=\"value\">"
-         << esc(row.value) << "</td><td class=\"unit\">" << esc(row.unit) << "</td></tr>\n";
-  }
-  out_ << "</tbody>\n</table>\n";
-}
-
-void ReportWriter::writeStepTable(const StepTable& table) {
-  out_ << "<details class=\"steps\">\n<summary>" << esc(table.caption) << " ("
-       << std::to_string(table.rows.size()) << (table.rows.size() == 1 ? " step" : " steps")
-       << ")</summary>\n"
-       << "<table class=\"steps\">\n<thead>\n<tr>";
-  for (const std::string& column : table.columns)
-    out_ << "<th scope=\"col\">" << esc(column) << "</th>";
-  out_ << "</tr>\n</thead>\n<tbody>\n";
-  for (const auto& row : table.rows) {
-    out_ << "<tr>";
-    for (const std::string& cell : row) out_ << "<td>" << esc(cell) << "</td>";
-    out_ << "</tr>\n";
-  }
-  out_ << "</tbody>\n</table>\n</details>\n";
 }
 
 }  // namespace orowan::pictures

@@ -14,6 +14,13 @@
 // escaped. The markup is well-formed XML as well as HTML5 (void elements
 // are closed with "/>"), so tests may read it with an XML reader.
 //
+// Passes may also be rendered on several threads (passSectionBody) and
+// handed over in order (passSection); and when the charts can only be
+// drawn after every pass, a spool (a temporary file) holds the pass
+// sections until end() copies them after the charts:
+//
+//   ReportWriter report(file, spool);   // begin(); pass()...; chart()...; end()
+//
 // Structure, with class names for tests and tools: header.report-header
 // (h1, p.date, table.inputs); section.charts with figure.chart-figure
 // (holding svg.chart); per pass section.pass (id "pass-N", N from 1) with
@@ -23,8 +30,10 @@
 // tr per step); footer.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pictures/chart.h"
@@ -61,25 +70,35 @@ struct PassReport {
   std::vector<StepTable> steps;
 };
 
+// The inside of a pass's <section> as pass() writes it, from the heading
+// to the step tables. Reentrant.
+std::string passSectionBody(const PassReport& pass);
+
 class ReportWriter {
  public:
   explicit ReportWriter(std::ostream& out) : out_(out) {}
+  // Pass sections go to `spool` (readable and writable, e.g. a temporary
+  // file) and end() copies them after the charts, so charts given after
+  // the passes still come first on the page.
+  ReportWriter(std::ostream& out, std::iostream& spool) : out_(out), spool_(&spool) {}
 
   // The doctype, head (title, stylesheet) and the page header.
   void begin(const ReportHeader& header);
-  // A chart with an optional caption; charts come before the passes.
+  // A chart with an optional caption; charts come before the passes
+  // (with a spool, at any time).
   void chart(const Chart& chart, const std::string& caption = {});
   // One pass as its own section.
-  void pass(const PassReport& pass);
-  // Closes the page; the writer takes nothing after this.
+  void pass(const PassReport& pass) { passSection(passSectionBody(pass)); }
+  // One pass from its passSectionBody() text, numbered in the order given.
+  void passSection(std::string_view body);
+  // Closes the page (after the spooled passes); takes nothing after this.
   void end();
 
  private:
   void closeCharts();
-  void writeRows(const std::vector<Row>& rows, const std::string& cls, const std::string& caption);
-  void writeStepTable(const StepTable& table);
 
   std::ostream& out_;
+  std::iostream* spool_ = nullptr;
   int passes_ = 0;
   bool chartsOpen_ = false;
 };

@@ -156,3 +156,52 @@ TEST(Report, WritesEachPassAsItIsGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rendered elsewhere (another thread) or spooled until the charts are
+// known: the same sections, numbered in the order given, and with a spool
+// the charts given after the passes still come first on the page.
+TEST(Report, RenderedAndSpooledPassesKeepTheirOrder) {
+  const std::vector<pics::FrictionHill>& hills = samplePasses();
+  std::ostringstream direct, page;
+  std::stringstream spool;
+  pics::ReportWriter plain(direct), spooled(page, spool);
+  plain.begin({"passes", "", {}});
+  spooled.begin({"passes", "", {}});
+  for (std::size_t k = 0; k < hills.size(); ++k) {
+    pics::PassReport pass = pics::samples::passReport(hills[k], "pass " + std::to_string(k));
+    plain.pass(pass);
+    spooled.passSection(pics::passSectionBody(pass));
+  }
+  spooled.chart(pics::samples::sweepChart(), "after the passes");
+  plain.end();
+  spooled.end();
+  Element a = xmlcheck::parseXml(direct.str()), b = xmlcheck::parseXml(page.str());
+  const Element& main = *byName(b, "main").at(0);
+  ASSERT_EQ(main.children.size(), hills.size() + 1);
+  EXPECT_TRUE(main.children[0].hasClass("charts"));
+  auto plainSections = findAll(a, "pass"), spooledSections = findAll(b, "pass");
+  ASSERT_EQ(spooledSections.size(), hills.size());
+  for (std::size_t k = 0; k < hills.size(); ++k) {
+    EXPECT_EQ(*spooledSections[k]->attribute("id"), "pass-" + std::to_string(k + 1));
+    EXPECT_EQ(spooledSections[k]->allText(), plainSections[k]->allText());
+  }
+  EXPECT_NE(page.str().find(std::to_string(hills.size()) + " passes in this report"),
+            std::string::npos);
+}
+
+// An empty spool leaves a page that still ends properly.
+TEST(Report, EmptySpoolEndsThePage) {
+  std::ostringstream page;
+  std::stringstream spool;
+  pics::ReportWriter report(page, spool);
+  report.begin({"nothing", "", {}});
+  report.end();
+  EXPECT_TRUE(page.good());
+  EXPECT_NE(page.str().find("0 passes in this report.</p>\n</footer>\n</body>\n</html>\n"),
+            std::string::npos);
+  EXPECT_NO_THROW(xmlcheck::parseXml(page.str()));
+}
+
+}  // namespace
