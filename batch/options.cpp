@@ -42,9 +42,20 @@ Output:
   "no neutral point", an arithmetic fault's M number (M6103 ...) with its
   message and where it happened, or error for a line that cannot be read.
 
+Pictures:
+  --svg DIR writes a friction hill per computed pass (roll pressure P and
+  horizontal force F of both marches over X, the neutral point), named by line
+  and sweep case so that the names sort in input order (line0007.svg,
+  line0007-case03-U0.15-SGF2.5.svg), and in a sweep one chart per summary
+  result against the first varied input, a curve per value of the second
+  (line0007-sweep-ROLLING_FORCE.svg). --html FILE writes one self-contained
+  page: the run's inputs, the sweep charts, and per pass its inputs, results,
+  friction hill and step tables. A pass that faults gets no picture.
+
 Exit status:
   0 every line was read (a pass that faults is a result, not a failure),
-  1 a line or the input could not be read, or an output could not be written,
+  1 a line or the input could not be read, or an output (a picture too) could
+    not be written,
   2 the command line is wrong.
 
 Examples:
@@ -53,7 +64,22 @@ Examples:
   orowan-batch passes.json --json --steps -o results.json
   orowan-batch passes.csv --steps -o results.csv   # steps in results.steps.csv
   generate | orowan-batch --units si --jobs 2 > results.csv
+  orowan-batch one.csv --vary U=0.05:0.3:0.05 --svg pictures --html report.html
 )";
+
+// The arguments as a shell would take them back: quoted where needed.
+std::string commandLineText(int argc, char** argv) {
+  std::string text;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = i == 0 ? "orowan-batch" : argv[i];
+    const bool plain = !arg.empty() && arg.find_first_not_of(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_=:.,/+@%") == std::string::npos;
+    std::string quoted = "'";
+    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    text += (i == 0 ? "" : " ") + (plain ? arg : quoted + "'");
+  }
+  return text;
+}
 
 // "results.csv" -> "results.steps.csv"; "out" -> "out.steps.csv".
 std::string derivedStepsName(const std::string& output) {
@@ -63,12 +89,17 @@ std::string derivedStepsName(const std::string& output) {
 }
 
 // The checks that involve more than one option.
-void checkCombinations(Options& options, const std::vector<std::string>& varies, bool jsonInput) {
+void checkCombinations(Options& options, const std::vector<std::string>& varies, bool jsonInput,
+                       bool svgGiven, bool htmlGiven) {
   if (jsonInput) options.inputFormat = InputFormat::json;
   for (const std::string& vary : varies) {
     const std::string problem = options.sweep.add(vary);
     if (!problem.empty()) throw CLI::ValidationError("--vary " + vary, problem);
   }
+  if (options.htmlOutput == "-" || (options.htmlOutput.empty() && htmlGiven)) {
+    throw CLI::ValidationError("--html", "needs a file name (the page is written whole or not at all)");
+  }
+  if (options.svgDir.empty() && svgGiven) throw CLI::ValidationError("--svg", "needs a directory name");
   if (!options.stepsOutput.empty()) {
     if (options.json) throw CLI::ValidationError("--steps-out", "is for CSV output; with --json the steps go into the JSON");
     options.steps = true;
@@ -98,13 +129,19 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   app.add_option("--vary", varies, "sweep column NAME from FROM to TO by STEP, in exact decimal steps; "
                                    "repeatable, the first --vary outermost")
       ->type_name("NAME=FROM:TO:STEP");
+  auto* svg = app.add_option("--svg", options.svgDir, "a friction hill per computed pass, and the sweep charts, "
+                                                     "as SVG files in DIR (made if need be)")->type_name("DIR");
+  auto* html = app.add_option("--html", options.htmlOutput, "one self-contained HTML page of the run: inputs, "
+                                                          "sweep charts, each pass with its pictures and steps")
+      ->type_name("FILE");
   app.add_option("--units", units, "units of the loads: kgf or si (see Units)")->check(CLI::IsMember({"kgf", "si"}));
   app.add_option("--jobs", options.jobs, "threads (default: the cores, here " + std::to_string(options.jobs) + ")")
       ->check(CLI::Range(1, 1024));
   try {
     app.parse(argc, argv);
     options.units = units == "si" ? Units::si : Units::report;
-    checkCombinations(options, varies, jsonInput);
+    checkCombinations(options, varies, jsonInput, svg->count() > 0, html->count() > 0);
+    options.commandLine = commandLineText(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
     return 0;

@@ -20,6 +20,9 @@ struct Options {
   Units units = Units::report;
   unsigned jobs = 1;
   Sweep sweep;
+  std::string svgDir;        // --svg: a picture per pass, and the sweep charts
+  std::string htmlOutput;    // --html: the page
+  std::string commandLine;   // as typed, for the page
 };
 
 // Exit statuses: 0 every line read, 1 a line or the input could not be

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "batch/options.h"
+#include "batch/pictures_output.h"
 #include "batch/pipeline.h"
 
 namespace batch {
@@ -63,8 +64,10 @@ long progressTotal(const Options& options) {
 }
 
 // The writers of the options, over files opened here; all committed at
-// the end, or none.
-long writeResults(PassSource& source, const Options& options, const RunSettings& settings) {
+// the end, or none. The picture outputs commit their own files, and a
+// failure of theirs leaves the results whole.
+long writeResults(PassSource& source, const Options& options, const RunSettings& settings,
+                  PictureOutputs& pictures) {
   OutputFile results(options.output);
   std::unique_ptr<OutputFile> steps;
   if (!options.stepsOutput.empty()) steps = std::make_unique<OutputFile>(options.stepsOutput);
@@ -73,12 +76,14 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
   owned.push_back(options.json ? makeJsonWriter(results, layout, options.steps) : makeCsvResultWriter(results, layout));
   if (steps) owned.push_back(makeCsvStepWriter(*steps, layout));
   std::vector<ResultWriter*> writers;
-  for (auto& writer : owned) writers.push_back(writer.get()), writer->begin();
+  for (auto& writer : owned) writers.push_back(writer.get());
+  writers.insert(writers.end(), pictures.writers().begin(), pictures.writers().end());
+  for (ResultWriter* writer : writers) writer->begin();
   const bool terminal = ::isatty(2) != 0;
   Progress progress(terminal, terminal ? progressTotal(options) : -1);
   const long unreadable = runPasses(source, options.sweep, settings, writers, progress);
   progress.finish();
-  for (auto& writer : owned) writer->end();
+  for (ResultWriter* writer : writers) writer->end();
   if (steps) steps->commit();
   results.commit();
   return unreadable;
@@ -100,8 +105,11 @@ int run(const Options& options) {
     std::fprintf(stderr, "%s:%ld: %s\n", name.c_str(), problem.line, problem.text.c_str());
   }
   RunSettings settings{name, options.units, options.jobs, stderr};
-  const long unreadable = writeResults(*source, options, settings);
-  const bool failed = unreadable > 0 || !source->headerProblems().empty();
+  const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
+  PictureOutputs pictures({options.svgDir, options.htmlOutput, name, options.commandLine, &options.sweep,
+                           options.units, pictured ? lineNumberDigits(fd) : 4, stderr});
+  const long unreadable = writeResults(*source, options, settings, pictures);
+  const bool failed = unreadable > 0 || !source->headerProblems().empty() || pictures.failed();
   return failed ? kStatusUnreadable : 0;
 }
 

@@ -1,0 +1,164 @@
+// Passes as the pictures library's plain data. The library knows nothing
+// of the analysis; this is the one place that reads a PassResult for it.
+#include "batch/pictures_data.h"
+
+#include "batch/writers.h"
+
+namespace batch {
+namespace {
+
+namespace pics = orowan::pictures;
+
+// "R 100 mm", or "U 0.1" for a ratio.
+std::string valueWithUnit(const char* name, float value, UnitKind unit, Units units) {
+  std::string text = std::string(name) + " " + floatText(value);
+  const std::string shown = displayUnit(unit, units);
+  return shown.empty() ? text : text + " " + shown;
+}
+
+// One march's steps in output units; P and F as the result file gives them.
+pics::MarchSteps marchSteps(const orowan::March& march, Units units) {
+  pics::MarchSteps m;
+  for (int i = 0; i < march.steps; ++i) {
+    const orowan::StepValues& s = march.step[i];
+    m.X.push_back(s.X);
+    m.P.push_back(toOutput(s.P, UnitKind::stress, units));
+    m.F.push_back(toOutput(s.F, UnitKind::forcePerWidth, units));
+    m.RK.push_back(toOutput(s.RK, UnitKind::stress, units));
+    m.SL_ST.push_back(s.SL_ST);
+  }
+  return m;
+}
+
+// Why a pass has no loads, or nothing at all; "" for a pass that is whole.
+std::string noteOf(const PassJob& job) {
+  if (!job.readable) return "Not computed: " + job.problem;
+  if (job.result.outcome == orowan::Outcome::noNeutralPoint) {
+    return "No neutral point: the force curves of the two marches do not meet, so there are no loads.";
+  }
+  if (job.result.outcome != orowan::Outcome::fault) return "";
+  const orowan::Fault& fault = job.result.fault;
+  std::string where = stageName(fault.stage);
+  if (const char* side = sideName(fault.stage)) where += std::string(", ") + side + " side";
+  if (fault.step > 0) where += ", step " + std::to_string(fault.step);
+  return "M" + std::to_string(fault.number) + " " + fault.message + " (" + where +
+         "): no picture, no loads.";
+}
+
+std::vector<pics::Row> inputRows(const PassJob& job) {
+  std::vector<pics::Row> rows;
+  for (const ResultColumn& column : resultColumns()) {
+    if (column.presence != Presence::typed) continue;
+    if (const auto value = resultValue(column, job)) {
+      rows.push_back({std::string(column.name) + " (" + column.meaning + ")", floatText(*value),
+                      displayUnit(column.unit, job.units)});
+    }
+  }
+  return rows;
+}
+
+// The status, then every summary value the pass has.
+std::vector<pics::Row> summaryRows(const PassJob& job) {
+  char buffer[16];
+  std::vector<pics::Row> rows = {{"status", std::string(statusText(job, buffer)), ""}};
+  for (const ResultColumn& column : resultColumns()) {
+    if (column.presence == Presence::typed) continue;
+    if (const auto value = resultValue(column, job)) {
+      rows.push_back({std::string(column.name) + " (" + column.meaning + ")", floatText(*value),
+                      displayUnit(column.unit, job.units)});
+    }
+  }
+  return rows;
+}
+
+// Every step of a march, every step column, as the result file's texts.
+pics::StepTable stepTable(const char* caption, const orowan::March& march, Units units) {
+  pics::StepTable table;
+  table.caption = caption;
+  for (const StepColumn& column : stepColumns()) {
+    const std::string unit = displayUnit(column.unit, units);
+    table.columns.push_back(unit.empty() ? column.name : std::string(column.name) + " (" + unit + ")");
+  }
+  for (int i = 0; i < march.steps; ++i) {
+    std::vector<std::string>& row = table.rows.emplace_back();
+    for (const StepColumn& column : stepColumns()) row.push_back(floatText(stepValue(column, march.step[i], units)));
+  }
+  return table;
+}
+
+}  // namespace
+
+// Only what plain text spells differently; the rest as the result file's help names it.
+std::string displayUnit(UnitKind kind, Units units) {
+  const bool si = units == Units::si;
+  if (kind == UnitKind::degrees) return "°";
+  if (kind == UnitKind::stress && !si) return "kgf/mm²";
+  if (kind == UnitKind::torque) return si ? "kN·m/m" : "t·m/m";
+  return unitName(kind, units);
+}
+
+std::string floatText(float value) {
+  char buffer[32];
+  return std::string(shortestText(value, buffer));
+}
+
+bool hasHill(const PassJob& job) { return job.readable && job.result.outcome != orowan::Outcome::fault; }
+
+// The typed result columns with a value: numbers only (a word column has none).
+// H1 and H2 read as one change of thickness: "H1 2 → H2 1.5 mm".
+std::string inputsText(const PassJob& job, const Sweep* leaveOut) {
+  std::string text;
+  bool joined = false;  // the last piece was "H1 2 → "
+  for (const ResultColumn& column : resultColumns()) {
+    if (column.presence != Presence::typed) continue;
+    const auto value = resultValue(column, job);
+    if (!value || (leaveOut != nullptr && leaveOut->varyOf(column.input) != nullptr)) continue;
+    if (!text.empty() && !joined) text += ", ";
+    joined = column.input == kH1 && job.has[kH2] && (leaveOut == nullptr || leaveOut->varyOf(kH2) == nullptr);
+    if (joined) text += std::string(column.name) + " " + floatText(*value) + " → ";
+    else text += valueWithUnit(column.name, *value, column.unit, job.units);
+  }
+  return text;
+}
+
+std::string passName(const PassJob& job, const Sweep& sweep) {
+  std::string name = "line " + std::to_string(job.line);
+  if (sweep.empty()) return name;
+  name += ", case " + std::to_string(job.caseNumber) + " of " + std::to_string(sweep.caseCount()) + ":";
+  for (const Vary& vary : sweep.varies()) {
+    name += std::string(vary.column == sweep.varies().front().column ? " " : ", ") +
+            inputColumns()[vary.column].name + " " + vary.texts[sweep.valueIndex(vary, job.caseNumber - 1)];
+  }
+  return name;
+}
+
+pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
+  pics::FrictionHill hill;
+  hill.title = inputsText(job);
+  hill.subtitle = passName(job, sweep);
+  hill.exitMarch = marchSteps(job.result.exit, job.units);
+  hill.entryMarch = marchSteps(job.result.entry, job.units);
+  const orowan::PassResult& r = job.result;
+  if (r.outcome == orowan::Outcome::neutralPoint) {
+    hill.neutral = pics::NeutralPoint{r.XN, toOutput(r.NEUTRAL_P, UnitKind::stress, job.units),
+                                      toOutput(r.NEUTRAL_F, UnitKind::forcePerWidth, job.units)};
+  }
+  hill.contactLength = r.XL;
+  hill.units = {"mm", displayUnit(UnitKind::stress, job.units), displayUnit(UnitKind::forcePerWidth, job.units)};
+  return hill;
+}
+
+pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::FrictionHill* hill) {
+  pics::PassReport report;
+  report.heading = passName(job, sweep);  // the inputs follow in their table
+  report.heading[0] = 'L';
+  report.note = noteOf(job);
+  report.inputs = inputRows(job);
+  report.summary = summaryRows(job);
+  report.hill = hasHill(job) ? hill : nullptr;
+  if (job.readable && job.result.exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", job.result.exit, job.units));
+  if (job.readable && job.result.entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", job.result.entry, job.units));
+  return report;
+}
+
+}  // namespace batch

@@ -1,0 +1,298 @@
+// The SVG folder and the HTML page as writers of the run.
+#include "batch/pictures_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <stdexcept>
+
+#include "batch/pictures_data.h"
+#include "batch/pictures_sweep.h"
+
+namespace batch {
+
+namespace pics = orowan::pictures;
+
+// A picture output that stops at its first failure, which it reports once.
+// The flag is read in the parallel stage, so that nothing more is drawn.
+class PictureWriter : public ResultWriter {
+ public:
+  PictureWriter(std::FILE* messages, std::string consequence)
+      : messages_(messages), consequence_(std::move(consequence)) {}
+  bool failed() const { return failed_.load(std::memory_order_relaxed); }
+
+ protected:
+  void fail(const std::string& what) {
+    if (failed()) return;
+    std::fprintf(messages_, "orowan-batch: %s (%s)\n", what.c_str(), consequence_.c_str());
+    failed_.store(true, std::memory_order_relaxed);
+  }
+
+ private:
+  std::FILE* messages_;
+  std::string consequence_;
+  std::atomic<bool> failed_{false};
+};
+
+namespace {
+
+[[noreturn]] void fail(const std::string& path, const char* what) {
+  throw std::runtime_error(path + ": " + what + ": " + std::strerror(errno));
+}
+
+// mkdir -p: every missing folder of `path`; an existing one must be a folder.
+void makeDirectory(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    if (::mkdir(path.substr(0, slash).c_str(), 0777) != 0 && errno != EEXIST) fail(path, "cannot create the directory");
+  }
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail(path, "cannot create the directory");
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) fail(path, "cannot create the directory");
+  if (!S_ISDIR(status.st_mode)) throw std::runtime_error(path + ": cannot create the directory: a file of that name exists");
+}
+
+// A file can be made in `dir` (tried with a temporary that is removed).
+void checkWritable(const std::string& dir) {
+  std::string probe = dir + "/.orowan-batch-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) fail(dir, "cannot write into the directory");
+  ::close(fd);
+  ::unlink(probe.c_str());
+}
+
+// A pass's file: "line0007.svg", in a sweep "line0007-case03-U0.15-SGF2.5.svg".
+std::string passFileName(const PassJob& job, RecordId id, const Sweep& sweep, int lineDigits) {
+  std::string name = recordStem(id, lineDigits);
+  if (sweep.empty()) return name + ".svg";
+  name += "-case" + padded(job.caseNumber, digitCount(sweep.caseCount()));
+  for (const Vary& vary : sweep.varies()) {
+    name += "-" + std::string(inputColumns()[vary.column].name) + vary.texts[sweep.valueIndex(vary, job.caseNumber - 1)];
+  }
+  return name + ".svg";
+}
+
+// --svg DIR: a friction hill per pass that has one, then the sweep charts.
+class SvgFolder : public PictureWriter {
+ public:
+  SvgFolder(const PictureSettings& settings, const SweepCollector* charts)
+      : PictureWriter(settings.messages, "no further SVG files are written"),
+        dir_(settings.svgDir), sweep_(*settings.sweep), lineDigits_(settings.lineDigits), charts_(charts) {}
+
+  void begin() override {
+    attempt([&] {
+      makeDirectory(dir_);
+      checkWritable(dir_);
+    });
+  }
+  void render(const PassJob& job, std::string& text) const override {
+    if (!failed() && hasHill(job)) text = pics::frictionHillSvg(frictionHill(job, sweep_));
+  }
+  void write(const PassJob& job, const std::string& text) override {
+    const RecordId id = records_.next(job);
+    if (!text.empty()) save(passFileName(job, id, sweep_, lineDigits_), text);
+  }
+  void end() override {
+    if (charts_) charts_->forEachChart([&](const SweepChart& c) { save(c.fileName, pics::chartSvg(c.chart)); });
+  }
+
+ private:
+  // Each file whole or not at all, as the result file.
+  void save(const std::string& name, const std::string& text) {
+    attempt([&] {
+      OutputFile file(dir_ + "/" + name);
+      file.write(text);
+      file.commit();
+    });
+  }
+  template <class Step>
+  void attempt(Step step) {
+    if (failed()) return;
+    try {
+      step();
+    } catch (const std::exception& e) {
+      fail(e.what());
+    }
+  }
+
+  std::string dir_;
+  const Sweep& sweep_;
+  int lineDigits_;
+  const SweepCollector* charts_;
+  RecordCounter records_;
+};
+
+// An ostream's bytes into an OutputFile, which buffers them and names the
+// file in its errors (the stream rethrows them: exceptions(badbit)).
+class OutputFileBuffer : public std::streambuf {
+ public:
+  explicit OutputFileBuffer(OutputFile& out) : out_(out) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) out_.put(traits_type::to_char_type(c));
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    out_.write(s, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  OutputFile& out_;
+};
+
+// A temporary file beside `path` that has no name: nothing is left behind
+// however the run ends.
+void openSpool(std::fstream& spool, const std::string& path) {
+  std::string name = path + ".spool-XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) fail(path, "cannot create a temporary file beside it");
+  spool.open(name, std::ios::in | std::ios::out | std::ios::binary);
+  ::unlink(name.c_str());
+  ::close(fd);
+  if (!spool.is_open()) fail(path, "cannot open its temporary file");
+  spool.exceptions(std::ios::badbit);
+}
+
+// The run's inputs at the top of the page.
+pics::ReportHeader pageHeader(const PictureSettings& settings) {
+  pics::ReportHeader header;
+  header.title = "orowan-batch: " + settings.inputName;
+  header.date = runDate();
+  header.inputs = {{"command line", settings.commandLine, ""}, {"input file", settings.inputName, ""}};
+  header.inputs.push_back({"units", settings.units == Units::si ? "SI: MPa, kN/m, kN·m/m"
+                                                                : "kgf: kgf/mm², kgf/mm, t/m, t·m/m", ""});
+  for (const Vary& vary : settings.sweep->varies()) {
+    header.inputs.push_back({std::string("varied ") + inputColumns()[vary.column].name,
+                             vary.texts.front() + " to " + vary.texts.back() + ", " +
+                                 std::to_string(vary.texts.size()) + " values",
+                             displayUnit(inputColumns()[vary.column].unit, settings.units)});
+  }
+  return header;
+}
+
+// --html FILE: the page, written whole or not at all. In a sweep the pass
+// sections wait in a spool file until the charts, drawn at the end, are
+// written before them.
+class HtmlPage : public PictureWriter {
+ public:
+  HtmlPage(const PictureSettings& settings, const SweepCollector* charts)
+      : PictureWriter(settings.messages, "the HTML page is not written"), settings_(settings),
+        sweep_(*settings.sweep), charts_(charts) {}
+
+  void begin() override;
+  void render(const PassJob& job, std::string& text) const override;
+  void write(const PassJob&, const std::string& text) override {
+    attempt([&] { report_->passSection(text); });
+  }
+  void end() override;
+
+ private:
+  template <class Step>
+  void attempt(Step step) {
+    if (failed()) return;
+    try {
+      step();
+    } catch (const std::exception& e) {
+      fail(e.what());
+      report_.reset();
+      file_.reset();  // removes the temporary: no partial page
+    }
+  }
+
+  const PictureSettings& settings_;
+  const Sweep& sweep_;
+  const SweepCollector* charts_;
+  std::unique_ptr<OutputFile> file_;
+  std::unique_ptr<OutputFileBuffer> buffer_;
+  std::unique_ptr<std::ostream> stream_;
+  std::fstream spool_;
+  std::unique_ptr<pics::ReportWriter> report_;
+};
+
+// A folder of that name could only be replaced at the end, so it is
+// refused before the run.
+void HtmlPage::begin() {
+  attempt([&] {
+    struct stat status {};
+    const std::string& path = settings_.htmlPath;
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) throw std::runtime_error(path + ": is a directory");
+    file_ = std::make_unique<OutputFile>(path);
+    buffer_ = std::make_unique<OutputFileBuffer>(*file_);
+    stream_ = std::make_unique<std::ostream>(buffer_.get());
+    stream_->exceptions(std::ios::badbit);
+    if (charts_) openSpool(spool_, path);
+    report_ = charts_ ? std::make_unique<pics::ReportWriter>(*stream_, spool_)
+                      : std::make_unique<pics::ReportWriter>(*stream_);
+    report_->begin(pageHeader(settings_));
+  });
+}
+
+void HtmlPage::render(const PassJob& job, std::string& text) const {
+  if (failed()) return;
+  const pics::FrictionHill hill = hasHill(job) ? frictionHill(job, sweep_) : pics::FrictionHill{};
+  text = pics::passSectionBody(passReport(job, sweep_, &hill));
+}
+
+void HtmlPage::end() {
+  attempt([&] {
+    if (charts_) charts_->forEachChart([&](const SweepChart& c) { report_->chart(c.chart); });
+    report_->end();
+    stream_->flush();
+    file_->commit();
+  });
+}
+
+}  // namespace
+
+PictureOutputs::PictureOutputs(const PictureSettings& settings) : settings_(settings) {
+  const bool sweep = !settings_.sweep->empty();
+  if (sweep && (!settings_.svgDir.empty() || !settings_.htmlPath.empty())) {
+    sweep_ = std::make_unique<SweepCollector>(*settings_.sweep, settings_.lineDigits);
+    writers_.push_back(sweep_.get());
+  }
+  if (!settings_.svgDir.empty()) outputs_.push_back(std::make_unique<SvgFolder>(settings_, sweep_.get()));
+  if (!settings_.htmlPath.empty()) outputs_.push_back(std::make_unique<HtmlPage>(settings_, sweep_.get()));
+  for (auto& output : outputs_) writers_.push_back(output.get());
+}
+
+PictureOutputs::~PictureOutputs() = default;
+
+bool PictureOutputs::failed() const {
+  return std::any_of(outputs_.begin(), outputs_.end(), [](const auto& output) { return output->failed(); });
+}
+
+int lineNumberDigits(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return 10;
+  long count = 1;
+  char buffer[1 << 16];
+  off_t offset = 0;
+  for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, offset)) > 0; offset += n) {
+    count += std::count(buffer, buffer + n, '\n') + std::count(buffer, buffer + n, '{');
+  }
+  return std::max(4, digitCount(count));
+}
+
+std::string runDate() {
+  std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (epoch != nullptr && *epoch != '\0') {
+    now = static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+    ::gmtime_r(&now, &parts);
+  } else {
+    ::localtime_r(&now, &parts);
+  }
+  char text[64];
+  return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &parts));
+}
+
+}  // namespace batch
