@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "analysis/pass.h"
@@ -15,16 +17,32 @@
 namespace batch {
 
 struct PassJob;
+struct JobValues;
 
 // ---- input
 
-enum InputIndex : int { kR, kH1, kH2, kY, kSGB, kSGF, kU, kInputCount };
+// The pass (R to U), the flow curve (CURVE to S0) and the strain brought
+// in (EPS), the rolls' elastic constants (E, NU) and the roll speed (V).
+enum InputIndex : int {
+  kR, kH1, kH2, kY, kSGB, kSGF, kU,
+  kCURVE, kK, kN, kEPS0, kS0, kEPS, kE, kNU, kV,
+  kInputCount
+};
+
+// What an absent or empty entry means.
+enum class Need : std::uint8_t {
+  required,   // a problem (H1: the exit thickness of the line before)
+  yield,      // a problem, unless the line gives a flow curve instead (Y)
+  defaulted,  // the column's default text
+  optional,   // no value: the feature is not used, or the request decides
+};
 
 struct InputColumn {
   const char* name;
-  UnitKind unit;
-  const char* defaultText;  // the value of an absent or empty entry, or nullptr: required
-  float orowan::PassInput::*field;
+  UnitKind unit;  // UnitKind::word for CURVE, the one column that is not a number
+  Need need;
+  const char* defaultText;          // for Need::defaulted
+  float orowan::PassInput::*field;  // where the analysis takes it, or nullptr
   const char* meaning;
 };
 
@@ -34,33 +52,56 @@ std::span<const InputColumn> inputColumns();
 // The index of an input column by its name, or -1.
 int inputColumnIndex(std::string_view name);
 
-// "R, H1, H2, Y, SGB, SGF, U": for messages.
+// "R, H1, H2, Y, SGB, SGF, U, CURVE, ...": for messages.
 const char* inputColumnList();
+
+// The first column a header lacks that every line needs, as a message
+// ("column U: required, but the header does not name it"), or "".
+// `given(c)`: the header names column c or a --vary sets it.
+std::string missingRequiredColumn(const std::function<bool(int)>& given);
 
 // ---- results
 
-// When a result column has a value.
+// When a result column has a value. All but `typed` need a readable
+// line; those of the pass need a pass that is reported (not one left by a
+// flattened-radius search that found no radius).
 enum class Presence {
   typed,         // the input value, when the line gave one
   geometry,      // the pass got past its geometry
   summary,       // the pass ended with or without a neutral point
   neutralPoint,  // the pass found its neutral point
+  strain,        // the strain the strip brings in is known
+  line,          // every readable line
+  search,        // the line gives E: a flattened radius was searched for
+  flattened,     // ... and found
+  rollSpeed,     // the pass found its neutral point and the line gives V
 };
 
 struct ResultColumn {
   const char* name;
   UnitKind unit;
   Presence presence;
-  float orowan::PassResult::*field;  // for all but Presence::typed
+  float orowan::PassResult::*field;  // a value of the pass, or nullptr
+  float JobValues::*value;           // else a value worked out around the pass, or nullptr
   int input;                         // InputIndex for Presence::typed
   const char* meaning;
 };
 
-// The input echo and the summary values, in output order.
+// The input echo and the summary values, in output order; the status
+// columns follow them.
 std::span<const ResultColumn> resultColumns();
 
-// The column's value for the job in output units, or nothing.
+// After the status columns (so that the columns above keep their
+// places): the other inputs' echo, the strain and yield stress the strip
+// saw, the flattened radius, the slips, speeds and power.
+std::span<const ResultColumn> laterResultColumns();
+
+// The column's value for the job in output units, or nothing (also for
+// CURVE, a word: see resultWord).
 std::optional<float> resultValue(const ResultColumn& column, const PassJob& job);
+
+// The word of a UnitKind::word column ("swift", "ludwik"), or nullptr.
+const char* resultWord(const ResultColumn& column, const PassJob& job);
 
 // ---- steps of the marches
 
@@ -77,7 +118,8 @@ float stepValue(const StepColumn& column, const orowan::StepValues& step, Units 
 
 // ---- status
 
-// "ok", "no neutral point", "M6103" or "error"; `buffer` holds the M text.
+// "ok", "no neutral point", "M6103", "no flattened radius" or "error";
+// `buffer` holds the M text.
 std::string_view statusText(const PassJob& job, char (&buffer)[16]);
 
 // "input", "geometry", "march", "load" or "summary"; the side of a march

@@ -23,6 +23,10 @@ void clearLine(InputLine& line) {
     field.text.clear();
     field.tooLong = false;
   }
+  line.frictionTable.present = false;
+  line.frictionTable.hasPositions = line.frictionTable.hasValues = false;
+  line.frictionTable.positions.clear();
+  line.frictionTable.values.clear();
   line.problem.clear();
 }
 
@@ -115,22 +119,23 @@ bool CsvSource::next(InputLine& line) {
 
 // One object's keys and values into the line: numbers by their source
 // text, strings as value texts, null as an empty value; the first
-// problem stops the parse.
+// problem stops the parse. U may instead be a table, an object of two
+// arrays X and U (depth 2, its arrays depth 3).
 class ObjectReader : public nlohmann::json_sax<nlohmann::json> {
  public:
   ObjectReader(const JsonElement& element, InputLine& line) : element_(element), line_(line) {}
 
-  bool null() override { return value(""); }
+  bool null() override { return inArray() ? refuse("null") : value(""); }
   bool boolean(bool b) override { return refuse(b ? "true" : "false"); }
   bool number_integer(number_integer_t) override { return number(); }
   bool number_unsigned(number_unsigned_t) override { return number(); }
   bool number_float(number_float_t, const string_t&) override { return number(); }
   bool string(string_t& s) override { return value(s); }
   bool binary(binary_t&) override { return refuse("binary data"); }
-  bool start_object(std::size_t) override { return ++depth_ == 1 || refuse("an object"); }
+  bool start_object(std::size_t) override;
   bool end_object() override { return --depth_, true; }
-  bool start_array(std::size_t) override { return refuse("an array"); }
-  bool end_array() override { return true; }
+  bool start_array(std::size_t) override;
+  bool end_array() override { return --depth_, true; }
   bool key(string_t& name) override;
   bool parse_error(std::size_t position, const std::string& token,
                    const nlohmann::detail::exception&) override;
@@ -141,15 +146,44 @@ class ObjectReader : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;
   int column_ = -1;
   std::string key_;
+  std::vector<std::string>* tableArray_ = nullptr;  // the table's array being read
   std::size_t numbers_ = 0;
 
+  bool inTable() const { return depth_ >= 2; }
+  bool inArray() const { return depth_ == 3; }
   bool number();
   bool value(const std::string& text);
   bool refuse(const char* found);
   bool fail(std::string problem) { return line_.problem = std::move(problem), false; }
 };
 
+// The pass object itself, or U's table.
+bool ObjectReader::start_object(std::size_t) {
+  if (depth_ == 0 || (depth_ == 1 && column_ == kU && !line_.fields[kU].present)) {
+    if (++depth_ == 2) line_.frictionTable.present = line_.fields[kU].present = true;
+    return true;
+  }
+  return refuse("an object");
+}
+
+// Only a table's X and U are arrays.
+bool ObjectReader::start_array(std::size_t) {
+  if (depth_ == 2 && tableArray_ != nullptr) return ++depth_, true;
+  return refuse("an array");
+}
+
 bool ObjectReader::key(string_t& name) {
+  if (inTable()) {
+    TableText& table = line_.frictionTable;
+    const bool positions = name == "X";
+    if (!positions && name != "U")
+      return fail("column U: a friction table has the keys X and U, found \"" + name + "\"");
+    bool& seen = positions ? table.hasPositions : table.hasValues;
+    if (seen) return fail("column U: the table names " + name + " twice");
+    seen = true;
+    tableArray_ = positions ? &table.positions : &table.values;
+    return true;
+  }
   key_ = name;
   column_ = inputColumnIndex(name);
   if (column_ < 0) {
@@ -164,16 +198,29 @@ bool ObjectReader::number() {
   return value(element_.numberTexts[numbers_++]);
 }
 
+// A value text: into the column's field, or the table's array.
 bool ObjectReader::value(const std::string& text) {
+  if (inTable() && !inArray()) return refuse("a single value; a table's X and U are arrays");
+  if (text.find('\0') != std::string::npos) return fail("column " + key_ + ": not text (a NUL byte)");
+  if (inArray()) {
+    if (tableArray_->size() > static_cast<std::size_t>(orowan::kMaxTablePoints)) return true;  // counted later
+    std::string& kept = tableArray_->emplace_back(text);
+    trimBlanks(kept);
+    return true;
+  }
   FieldText& field = line_.fields[column_];
   field.present = true;
   field.text = text;
   trimBlanks(field.text);
-  if (field.text.find('\0') != std::string::npos) return fail("column " + key_ + ": not text (a NUL byte)");
   return true;
 }
 
 bool ObjectReader::refuse(const char* found) {
+  if (inTable()) return fail(std::string("column U: a friction table holds numbers, found ") + found);
+  if (column_ == kU) {
+    return fail(std::string("column U: expected a number or a table {\"X\": [...], \"U\": [...]}, found ") +
+                found);
+  }
   return fail("column " + key_ + ": expected a number, found " + found);
 }
 

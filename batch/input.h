@@ -18,10 +18,19 @@ struct FieldText {
   bool tooLong = false;  // longer than the reader keeps
 };
 
+// A property along the arc as value texts: JSON's
+// "U": {"X": [0, 2, 5, 8], "U": [0.12, 0.1, 0.08, 0.08]}.
+struct TableText {
+  bool present = false;
+  bool hasPositions = false, hasValues = false;  // the keys X and U were there
+  std::vector<std::string> positions, values;
+};
+
 struct InputLine {
   long line = 0;
   std::array<FieldText, kInputCount> fields;
-  std::string problem;  // why the line cannot be read as a whole, or ""
+  TableText frictionTable;  // instead of a friction coefficient (JSON only)
+  std::string problem;      // why the line cannot be read as a whole, or ""
 };
 
 // A problem of the input as a whole (with the line it is on).

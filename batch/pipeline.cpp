@@ -11,6 +11,7 @@
 #include <oneapi/tbb/parallel_pipeline.h>
 
 #include "batch/request.h"
+#include "batch/solve.h"
 
 namespace batch {
 namespace {
@@ -74,6 +75,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
   JobPool pool;
   PassFeed feed(source, sweep, settings.units);
   long unreadable = 0;
+  long lastReported = -1;  // the line whose problem standard error has (one message a line)
   auto read = [&](oneapi::tbb::flow_control& control) -> PassJob* {
     PassJob* job = pool.acquire();
     if (feed.next(*job)) return job;
@@ -82,7 +84,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return nullptr;
   };
   auto solve = [&writers](PassJob* job) {
-    if (job->readable) orowan::solvePass(job->input, job->result);
+    solveJob(*job);
     job->texts.resize(writers.size());
     for (std::size_t w = 0; w < writers.size(); ++w) {
       job->texts[w].clear();
@@ -91,7 +93,8 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return job;
   };
   auto write = [&](PassJob* job) {
-    if (job->reportProblem) {
+    if (job->reportProblem && job->lineIndex != lastReported) {
+      lastReported = job->lineIndex;
       ++unreadable;
       std::fprintf(settings.messages, "%s:%ld: %s\n", settings.inputName.c_str(), job->line, job->problem.c_str());
     }

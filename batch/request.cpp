@@ -1,6 +1,10 @@
 // Value texts to single-precision values, with the messages a user sees
-// for a text that cannot be read.
+// for a text that cannot be read or a value the pass cannot take.
 #include "batch/request.h"
+
+#include <charconv>
+#include <cmath>
+#include <strings.h>
 
 #include "console/limits.h"
 #include "console/value_text.h"
@@ -9,43 +13,189 @@ namespace batch {
 namespace {
 
 // What the console's reader would say, as a message about the column.
-std::string unreadable(const char* column, const std::string& text, int fault) {
+std::string unreadable(const std::string& column, const std::string& text, int fault) {
   const std::string shown = "\"" + text + "\"";
   std::string why = fault == 6104   ? "a number within the single-precision range"
                     : fault == 6408 ? "a number of at most 256 characters"
                                     : "a number";
-  return std::string("column ") + column + ": expected " + why + ", found " + shown + " (F" +
+  return "column " + column + ": expected " + why + ", found " + shown + " (F" +
          std::to_string(fault) + ")";
 }
 
-// One column's typed value; "" or the problem.
-std::string readColumn(int c, const InputLine& line, const Sweep& sweep, long caseIndex,
-                       const Schedule& schedule, PassJob& job) {
+// A value text as a typed REAL: 0 or the F number.
+int readText(const std::string& text, bool tooLong, float& value) {
+  const int length = static_cast<int>(text.size());
+  if (tooLong || length > console::kMaxValueText) return 6408;
+  return console::readRealText(text.data(), length, value);
+}
+
+// The shortest text of a float, for messages.
+std::string shown(float value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
+bool given(const FieldText& field) { return field.present && !field.text.empty(); }
+
+// A line that leaves H1 empty takes the line before's exit thickness and
+// strain: a strip through several passes.
+bool continuesSchedule(const InputLine& line, const Sweep& sweep) {
+  return sweep.varyOf(kH1) == nullptr && !given(line.fields[kH1]);
+}
+
+// CURVE's word, any case.
+std::string readCurveKind(const FieldText& field, PassJob& job) {
+  if (!given(field)) return "";
+  using Kind = orowan::FlowCurve::Kind;
+  if (strcasecmp(field.text.c_str(), "swift") == 0) job.curve.kind = Kind::swift;
+  else if (strcasecmp(field.text.c_str(), "ludwik") == 0) job.curve.kind = Kind::ludwik;
+  else return "column CURVE: expected swift or ludwik, found \"" + field.text + "\"";
+  job.has[kCURVE] = true;
+  return "";
+}
+
+// An absent or empty entry: H1 from the line before, a default, nothing,
+// or a problem.
+std::string readAbsent(int c, const InputLine& line, long caseIndex, const Schedule& schedule,
+                       PassJob& job) {
   const InputColumn& column = inputColumns()[c];
-  if (const Vary* vary = sweep.varyOf(c)) {
-    job.typed[c] = vary->values[sweep.valueIndex(*vary, caseIndex)];
-    return "";
-  }
-  const FieldText& field = line.fields[c];
-  if (field.present && !field.text.empty()) {
-    const int length = static_cast<int>(field.text.size());
-    const int fault = field.tooLong || length > console::kMaxValueText
-                          ? 6408
-                          : console::readRealText(field.text.data(), length, job.typed[c]);
-    return fault == 0 ? "" : unreadable(column.name, field.tooLong ? field.text + "..." : field.text, fault);
-  }
   if (c == kH1) {
     if (schedule.first()) return "column H1: empty on the first line (no line before to take the exit thickness from)";
     if (!schedule.known(caseIndex)) return "column H1: empty, and the line before has no exit thickness";
     job.typed[c] = schedule.exitThickness(caseIndex);
-    return "";
+    return job.has[c] = true, "";
   }
-  if (column.defaultText != nullptr) {
+  if (column.need == Need::defaulted) {
     console::readRealText(column.defaultText, static_cast<int>(std::char_traits<char>::length(column.defaultText)),
                           job.typed[c]);
+    return job.has[c] = true, "";
+  }
+  const bool curveInstead = column.need == Need::yield && given(line.fields[kCURVE]);
+  const bool tableInstead = c == kU && line.frictionTable.present;
+  if (column.need == Need::optional || curveInstead || tableInstead) return "";
+  return std::string("column ") + column.name + (line.fields[c].present ? ": empty; expected a number" : ": missing");
+}
+
+// One column's typed value into the job (job.has[c] when there is one);
+// "" or the problem.
+std::string readColumn(int c, const InputLine& line, const Sweep& sweep, long caseIndex,
+                       const Schedule& schedule, PassJob& job) {
+  if (c == kCURVE) return readCurveKind(line.fields[c], job);
+  if (const Vary* vary = sweep.varyOf(c)) {
+    job.typed[c] = vary->values[sweep.valueIndex(*vary, caseIndex)];
+    return job.has[c] = true, "";
+  }
+  const FieldText& field = line.fields[c];
+  if (!given(field)) return readAbsent(c, line, caseIndex, schedule, job);
+  const int fault = readText(field.text, field.tooLong, job.typed[c]);
+  if (fault != 0) return unreadable(inputColumns()[c].name, field.tooLong ? field.text + "..." : field.text, fault);
+  return job.has[c] = true, "";
+}
+
+// The bounds of the optional values: "" or the first one broken.
+std::string checkBounds(const PassJob& job) {
+  struct Bound {
+    int column;
+    bool open;  // above the bound, not at it
+    const char* says;
+  };
+  static constexpr Bound kLower[] = {{kK, true, "must be above 0"},   {kN, false, "must not be negative"},
+                                     {kEPS0, false, "must not be negative"}, {kS0, false, "must not be negative"},
+                                     {kEPS, false, "must not be negative"},  {kE, true, "must be above 0"},
+                                     {kNU, false, "must be at least 0 and below 0.5"},
+                                     {kV, false, "must not be negative"}};
+  for (const Bound& b : kLower) {
+    if (!job.has[b.column]) continue;
+    const float v = job.typed[b.column];
+    const bool bad = b.open ? !(v > 0) : !(v >= 0) || (b.column == kNU && !(v < 0.5f));
+    if (bad) return std::string("column ") + inputColumns()[b.column].name + ": " + b.says + ", found " + shown(v);
+  }
+  if (job.has[kE] && !(toAnalysis(job.typed[kE], UnitKind::stress, job.units) > 0))
+    return "column E: must be above 0, found " + shown(job.typed[kE]);
+  return "";
+}
+
+// Y or a flow curve with the parameters of its kind, not both.
+std::string checkCurve(const PassJob& job) {
+  const bool swift = job.curve.kind == orowan::FlowCurve::Kind::swift;
+  if (!job.has[kCURVE]) {
+    for (int c : {kK, kN, kEPS0, kS0}) {
+      if (job.has[c]) return std::string("column ") + inputColumns()[c].name + ": a flow curve's parameter, but CURVE is empty";
+    }
     return "";
   }
-  return std::string("column ") + column.name + (field.present ? ": empty; expected a number" : ": missing");
+  if (job.has[kY]) return "columns Y and CURVE: give the mean yield stress or a flow curve, not both";
+  const char* needs = swift ? "K, N (and EPS0, 0 when empty)" : "S0, K, N";
+  for (int c : swift ? std::vector<int>{kK, kN} : std::vector<int>{kS0, kK, kN}) {
+    if (!job.has[c]) return std::string("column ") + inputColumns()[c].name + ": missing; the " +
+                            (swift ? "swift" : "ludwik") + " curve needs " + needs;
+  }
+  const int foreign = swift ? kS0 : kEPS0;
+  if (job.has[foreign]) return std::string("column ") + inputColumns()[foreign].name + ": not a parameter of the " +
+                               (swift ? "swift" : "ludwik") + " curve (" + needs + ")";
+  return "";
+}
+
+// The curve in the analysis's units (kgf/mm^2).
+void fillCurve(PassJob& job) {
+  job.curve.K = toAnalysis(job.typed[kK], UnitKind::stress, job.units);
+  job.curve.N = job.typed[kN];
+  job.curve.EPS0 = job.has[kEPS0] ? job.typed[kEPS0] : 0.0;
+  job.curve.S0 = job.has[kS0] ? toAnalysis(job.typed[kS0], UnitKind::stress, job.units) : 0.0;
+}
+
+// The strain brought in: EPS, the line before's on a schedule line, or 0;
+// and the strain taken out, for the next line. "" or the problem.
+std::string takeStrain(const InputLine& line, const Sweep& sweep, long caseIndex, const Schedule& schedule,
+                       PassJob& job) {
+  JobValues& v = job.values;
+  job.strainKnown = true;
+  if (given(line.fields[kEPS]) && sweep.varyOf(kEPS) == nullptr && !job.has[kEPS]) job.strainKnown = false;
+  else if (job.has[kEPS]) v.EPS_IN = job.typed[kEPS];
+  else if (!continuesSchedule(line, sweep) || schedule.first()) v.EPS_IN = 0;
+  else if (schedule.strainKnown(caseIndex)) v.EPS_IN = schedule.strainOut(caseIndex);
+  else job.strainKnown = false;
+  if (!job.strainKnown && job.has[kCURVE])
+    return "column EPS: empty, and the line before left no strain to carry on (give EPS)";
+  const float H1 = job.typed[kH1], H2 = job.typed[kH2];
+  if (!(job.has[kH1] && job.has[kH2] && H2 > 0 && H1 >= H2 && v.EPS_IN >= 0)) job.strainKnown = false;
+  if (job.strainKnown) v.EPS_OUT = static_cast<float>(orowan::strainOut(H1, H2, v.EPS_IN));
+  return "";
+}
+
+// A JSON friction table: positions from the exit plane, ascending, at most
+// kMaxTablePoints; the last value holds beyond the last position (a
+// point at 10000 mm when there is room; a full table must reach past the
+// entry plane itself, checked after the pass). "" or the problem.
+std::string readFrictionTable(const TableText& text, PassJob& job) {
+  const std::size_t n = text.positions.size();
+  if (!text.hasPositions || !text.hasValues) return "column U: a friction table needs both X and U";
+  if (n != text.values.size())
+    return "column U: the table has " + std::to_string(n) + " positions (X) and " +
+           std::to_string(text.values.size()) + " values (U)";
+  if (n == 0) return "column U: the table is empty";
+  if (n > static_cast<std::size_t>(orowan::kMaxTablePoints)) return "column U: the table has more than 50 points";
+  orowan::PropertyPoints& table = job.frictionTable;
+  table.count = static_cast<int>(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    for (const bool position : {true, false}) {
+      const std::string& t = position ? text.positions[k] : text.values[k];
+      float& to = position ? table.positions[k] : table.values[k];
+      const int fault = readText(t, false, to);
+      if (fault != 0) return unreadable(std::string("U (") + (position ? "X" : "U") + " " + std::to_string(k + 1) + ")", t, fault);
+    }
+    if (k > 0 && !(table.positions[k] > table.positions[k - 1]))
+      return "column U: the positions must ascend, but X " + std::to_string(k + 1) + " = " + shown(table.positions[k]) +
+             " follows " + shown(table.positions[k - 1]);
+  }
+  if (table.positions[0] > 0) return "column U: the table must start at the exit plane (X = 0), not at " + shown(table.positions[0]);
+  if (table.count < orowan::kMaxTablePoints && table.positions[n - 1] < 10000.0f) {
+    table.positions[n] = 10000.0f;
+    table.values[n] = table.values[n - 1];
+    ++table.count;
+  }
+  return "";
 }
 
 // The typed values in the analysis's units.
@@ -53,8 +203,22 @@ void fillPassInput(PassJob& job) {
   job.input = orowan::PassInput{};
   for (int c = 0; c < kInputCount; ++c) {
     const InputColumn& column = inputColumns()[c];
-    job.input.*column.field = toAnalysis(job.typed[c], column.unit, job.units);
+    if (column.field != nullptr && job.has[c]) job.input.*column.field = toAnalysis(job.typed[c], column.unit, job.units);
   }
+  if (job.has[kCURVE]) fillCurve(job);
+}
+
+// Clears what a job kept of an earlier pass.
+void resetJob(PassJob& job) {
+  for (bool& has : job.has) has = false;
+  job.curve = orowan::FlowCurve{};
+  job.strainKnown = false;
+  job.frictionTable.count = 0;
+  job.yieldTable.count = 0;
+  job.flattening = orowan::Flattening{};
+  job.noFlattenedRadius = false;
+  job.note.clear();
+  job.values = JobValues{};
 }
 
 }  // namespace
@@ -62,20 +226,29 @@ void fillPassInput(PassJob& job) {
 void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units units,
                 Schedule& schedule, PassJob& job) {
   job.line = line.line;
+  job.lineIndex = schedule.lineIndex();
   job.caseNumber = sweep.empty() ? 0 : caseIndex + 1;
   job.units = units;
   job.problem = line.problem;
-  for (int c = 0; c < kInputCount; ++c) {
-    job.has[c] = false;
-    if (!line.problem.empty()) continue;
+  resetJob(job);
+  for (int c = 0; c < kInputCount && line.problem.empty(); ++c) {
     std::string problem = readColumn(c, line, sweep, caseIndex, schedule, job);
-    job.has[c] = problem.empty();
+    if (!problem.empty()) job.has[c] = false;
     if (job.problem.empty()) job.problem = std::move(problem);
   }
+  const bool tabled = line.frictionTable.present && sweep.varyOf(kU) == nullptr;
+  if (job.problem.empty()) job.problem = checkBounds(job);
+  if (job.problem.empty()) job.problem = checkCurve(job);
+  if (job.problem.empty() && tabled) job.problem = readFrictionTable(line.frictionTable, job);
+  std::string strain = line.problem.empty() ? takeStrain(line, sweep, caseIndex, schedule, job) : "";
+  if (job.problem.empty()) job.problem = std::move(strain);
   job.readable = job.problem.empty();
-  job.reportProblem = !job.readable && caseIndex == 0;
+  job.reportProblem = !job.readable;
   schedule.set(caseIndex, job.has[kH2], job.typed[kH2]);
-  if (job.readable) fillPassInput(job);
+  schedule.setStrain(caseIndex, job.strainKnown, job.values.EPS_OUT);
+  if (!job.readable) return;
+  fillPassInput(job);
+  if (tabled) job.input.frictionTable = &job.frictionTable;
 }
 
 }  // namespace batch

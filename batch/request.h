@@ -1,7 +1,8 @@
 // From an input line (and a sweep case) to the analysis's input: each
 // value text read as the console reads a typed REAL, defaults for absent
-// optional columns, the entry thickness taken over from the line before,
-// and the SI conversion.
+// optional columns, the entry thickness and the strain taken over from the
+// line before, the flow curve and the friction table checked, and the SI
+// conversion.
 #pragma once
 
 #include <vector>
@@ -12,24 +13,36 @@
 
 namespace batch {
 
-// The exit thickness of the line before, one per sweep case, for the
-// lines that leave H1 empty (a strip through several passes).
+// What the line before left, one per sweep case, for the lines that leave
+// H1 empty (a strip through several passes): its exit thickness and the
+// strain the strip took out of it.
 class Schedule {
  public:
-  explicit Schedule(long cases) : exit_(static_cast<std::size_t>(cases)), known_(static_cast<std::size_t>(cases)) {}
-  bool first() const { return first_; }
+  explicit Schedule(long cases)
+      : exit_(static_cast<std::size_t>(cases)), known_(static_cast<std::size_t>(cases)),
+        strain_(static_cast<std::size_t>(cases)), strainKnown_(static_cast<std::size_t>(cases)) {}
+  bool first() const { return lines_ == 0; }
+  long lineIndex() const { return lines_; }  // of the line being prepared, 0-based
   bool known(long c) const { return known_[static_cast<std::size_t>(c)]; }
   float exitThickness(long c) const { return exit_[static_cast<std::size_t>(c)]; }
   void set(long c, bool known, float exit) {
     known_[static_cast<std::size_t>(c)] = known;
     exit_[static_cast<std::size_t>(c)] = exit;
   }
-  void lineDone() { first_ = false; }
+  bool strainKnown(long c) const { return strainKnown_[static_cast<std::size_t>(c)]; }
+  float strainOut(long c) const { return strain_[static_cast<std::size_t>(c)]; }
+  void setStrain(long c, bool known, float strain) {
+    strainKnown_[static_cast<std::size_t>(c)] = known;
+    strain_[static_cast<std::size_t>(c)] = strain;
+  }
+  void lineDone() { ++lines_; }
 
  private:
   std::vector<float> exit_;
   std::vector<bool> known_;
-  bool first_ = true;
+  std::vector<float> strain_;
+  std::vector<bool> strainKnown_;
+  long lines_ = 0;
 };
 
 // Fills `job` for case `caseIndex` (0-based) of `line`; the job's

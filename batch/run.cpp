@@ -38,12 +38,9 @@ int openInput(const std::string& path) {
 // A required column that the header leaves out (and no --vary gives)
 // leaves no line readable.
 void checkRequiredColumns(const PassSource& source, const Options& options, const std::string& name) {
-  for (int c = 0; c < kInputCount; ++c) {
-    const InputColumn& column = inputColumns()[c];
-    if (column.defaultText == nullptr && !source.names(c) && options.sweep.varyOf(c) == nullptr) {
-      throw Stop{name + ":1: column " + column.name + ": required, but the header does not name it"};
-    }
-  }
+  const std::string missing = missingRequiredColumn(
+      [&](int c) { return source.names(c) || options.sweep.varyOf(c) != nullptr; });
+  if (!missing.empty()) throw Stop{name + ":1: " + missing};
 }
 
 // The total for the progress line: the passes counted in a second read

@@ -55,6 +55,9 @@ std::string Sweep::add(std::string_view argument) {
   if (vary.column < 0) {
     return "unknown column \"" + std::string(name) + "\"; expected one of " + inputColumnList();
   }
+  if (inputColumns()[vary.column].unit == UnitKind::word) {
+    return "column " + std::string(name) + " holds a word, not a number: it cannot be varied";
+  }
   if (varyOf(vary.column) != nullptr) return "column " + std::string(name) + " is varied twice";
   const std::string_view range = argument.substr(equals + 1);
   const std::size_t first = range.find(':');

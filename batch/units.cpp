@@ -33,6 +33,9 @@ const char* unitName(UnitKind kind, Units units) {
     case UnitKind::forcePerWidth: return si ? "kN/m" : "kgf/mm";
     case UnitKind::load: return si ? "kN/m" : "t/m";
     case UnitKind::torque: return si ? "kN-m/m" : "t-m/m";
+    case UnitKind::speed: return "m/min";
+    case UnitKind::power: return "kW/m";
+    case UnitKind::word: return "";
   }
   return "";
 }

@@ -19,6 +19,9 @@ enum class UnitKind {
   forcePerWidth,  // kgf/mm or kN/m
   load,           // t/m or kN/m
   torque,         // t m/m or kN m/m
+  speed,          // m/min in both
+  power,          // kW/m in both
+  word,           // not a number (CURVE)
 };
 
 inline constexpr double kNewtonsPerKgf = 9.80665;

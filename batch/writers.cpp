@@ -42,7 +42,14 @@ void putJsonNumber(std::string& out, float value) {
   if (!std::isfinite(value)) out.push_back('"');
 }
 
-bool faulted(const PassJob& job) { return job.readable && job.result.outcome == orowan::Outcome::fault; }
+// A fault of the line's own pass (not one met in a flattened-radius search).
+bool faulted(const PassJob& job) { return passReported(job) && job.result.outcome == orowan::Outcome::fault; }
+
+// A CSV cell: the number, the word, or nothing.
+void putCsvCell(std::string& t, const ResultColumn& column, const PassJob& job) {
+  if (const auto value = resultValue(column, job)) putNumber(t, *value);
+  else if (const char* word = resultWord(column, job)) putCsvText(t, word);
+}
 
 // ---- CSV results
 
@@ -62,7 +69,9 @@ class CsvResultWriter : public ResultWriter {
 void CsvResultWriter::begin() {
   std::string header = layout_.sweep ? "line,case" : "line";
   for (const ResultColumn& column : resultColumns()) header.append(",").append(column.name);
-  out_.write(header + ",status,message,stage,side,step\n");
+  header.append(",status,message,stage,side,step");
+  for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
+  out_.write(header + "\n");
 }
 
 // status, message, stage, side, step: the last four empty when they do
@@ -73,6 +82,7 @@ void putCsvStatus(std::string& t, const PassJob& job) {
   t.append(statusText(job, buffer));
   t.push_back(',');
   if (!job.readable) putCsvText(t, job.problem);
+  else if (job.noFlattenedRadius) putCsvText(t, job.note);
   if (!faulted(job)) return (void)t.append(",,,");
   const orowan::Fault& fault = job.result.fault;
   putCsvText(t, fault.message);
@@ -87,9 +97,13 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
   if (layout_.sweep) t.push_back(','), putInteger(t, job.caseNumber);
   for (const ResultColumn& column : resultColumns()) {
     t.push_back(',');
-    if (const auto value = resultValue(column, job)) putNumber(t, *value);
+    putCsvCell(t, column, job);
   }
   putCsvStatus(t, job);
+  for (const ResultColumn& column : laterResultColumns()) {
+    t.push_back(',');
+    putCsvCell(t, column, job);
+  }
   t.push_back('\n');
 }
 
@@ -116,7 +130,7 @@ void CsvStepWriter::begin() {
 }
 
 void CsvStepWriter::render(const PassJob& job, std::string& t) const {
-  if (!job.readable) return;
+  if (!passReported(job)) return;
   renderMarch(job, "exit", job.result.exit, t);
   renderMarch(job, "entry", job.result.entry, t);
 }
@@ -166,8 +180,9 @@ void putJsonStatus(std::string& t, const PassJob& job) {
   putJsonString(t, statusText(job, buffer));
   t.append(",\"message\":");
   if (!faulted(job)) {
-    if (job.readable) t.append("null");
-    else putJsonString(t, job.problem);
+    if (!job.readable) putJsonString(t, job.problem);
+    else if (job.noFlattenedRadius) putJsonString(t, job.note);
+    else t.append("null");
     t.append(",\"stage\":null,\"side\":null,\"step\":null");
     return;
   }
@@ -183,17 +198,22 @@ void putJsonStatus(std::string& t, const PassJob& job) {
   else t.append("null");
 }
 
+// ,"NAME":value, the value a number, a word or null.
+void putJsonCell(std::string& t, const ResultColumn& column, const PassJob& job) {
+  t.append(",\"").append(column.name).append("\":");
+  if (const auto value = resultValue(column, job)) putJsonNumber(t, *value);
+  else if (const char* word = resultWord(column, job)) putJsonString(t, word);
+  else t.append("null");
+}
+
 void JsonWriter::render(const PassJob& job, std::string& t) const {
   t.append("{\"line\":");
   putInteger(t, job.line);
   if (layout_.sweep) t.append(",\"case\":"), putInteger(t, job.caseNumber);
-  for (const ResultColumn& column : resultColumns()) {
-    t.append(",\"").append(column.name).append("\":");
-    if (const auto value = resultValue(column, job)) putJsonNumber(t, *value);
-    else t.append("null");
-  }
+  for (const ResultColumn& column : resultColumns()) putJsonCell(t, column, job);
   putJsonStatus(t, job);
-  if (steps_ && job.readable) {
+  for (const ResultColumn& column : laterResultColumns()) putJsonCell(t, column, job);
+  if (steps_ && passReported(job)) {
     t.append(",\"steps\":{\"exit\":");
     renderMarch(job.result.exit, t);
     t.append(",\"entry\":");

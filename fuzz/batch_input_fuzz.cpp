@@ -4,7 +4,8 @@
 // detect, 1 CSV, 2 JSON), bit 2 SI units, bit 3 a sweep of U over two
 // values. Beyond crashes and sanitizer reports: a line is readable exactly
 // when it has no problem, a readable line has every value and each is
-// finite, and line numbers start at 1 and never go back.
+// finite (a friction table may stand for U, a flow curve for Y), and
+// line numbers start at 1 and never go back.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -26,10 +27,14 @@ void checkJob(const batch::PassJob& job, long lastLine) {
   if (job.readable == !job.problem.empty()) finding("readable and problem disagree", job.line);
   if (!job.readable) return;
   for (int c = 0; c < batch::kInputCount; ++c) {
-    if (!job.has[c]) finding("a readable line without a value", job.line);
-    if (!std::isfinite(job.typed[c])) finding("a value that is not finite", job.line);
-    if (!std::isfinite(job.input.*batch::inputColumns()[c].field)) finding("an input that is not finite", job.line);
+    const batch::InputColumn& column = batch::inputColumns()[c];
+    const bool needed = column.need == batch::Need::required || column.need == batch::Need::defaulted;
+    if (needed && !job.has[c] && !(c == batch::kU && job.input.frictionTable != nullptr))
+      finding("a readable line without a value", job.line);
+    if (job.has[c] && !std::isfinite(job.typed[c])) finding("a value that is not finite", job.line);
+    if (column.field != nullptr && !std::isfinite(job.input.*column.field)) finding("an input that is not finite", job.line);
   }
+  if (!job.has[batch::kY] && !job.has[batch::kCURVE]) finding("a readable line without a yield stress", job.line);
 }
 
 // Every line and case of the input, as the tool's input stage reads them.

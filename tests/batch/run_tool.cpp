@@ -1,5 +1,7 @@
 #include "run_tool.h"
 
+#include <gtest/gtest.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -129,6 +131,24 @@ std::vector<std::string> columnOf(const std::string& csv, std::string_view name)
     values.push_back(index < cells.size() ? cells[index] : "");
   }
   return values;
+}
+
+void expectBadMiddleLine(const std::string& header, const std::string& good, const std::string& bad,
+                         const std::string& message, const std::vector<std::string>& args) {
+  const bool json = header.empty();
+  TempDir dir;
+  const std::string path = json ? dir.write("p.json", "[" + good + ",\n" + bad + ",\n" + good + "]\n")
+                                : dir.write("p.csv", header + good + bad + good);
+  std::vector<std::string> all{path};
+  all.insert(all.end(), args.begin(), args.end());
+  const ToolResult r = runTool(all);
+  EXPECT_EQ(r.err, path + (json ? ":2: " : ":3: ") + message + "\n") << bad;
+  EXPECT_EQ(r.status, 1) << bad;
+  EXPECT_EQ(columnOf(r.out, "status"), (std::vector<std::string>{"ok", "error", "ok"})) << bad;
+  const std::vector<std::string> force = columnOf(r.out, "ROLLING_FORCE");
+  EXPECT_NE(force[0], "") << bad;
+  EXPECT_EQ(force[1], "") << bad;
+  EXPECT_EQ(force[2], force[0]) << bad;
 }
 
 }  // namespace batchtest

@@ -42,4 +42,12 @@ std::string readFile(const std::string& path);
 // fields without quotes, as the numeric and status columns are).
 std::vector<std::string> columnOf(const std::string& csv, std::string_view name);
 
+// Three lines, the middle one bad: `good`, `bad`, `good` as CSV lines under
+// `header`, or as the objects of a JSON array when `header` is empty. Expects
+// one message on standard error, "<file>:<line of bad>: <message>", exit
+// status 1, the statuses ok, error, ok, and the good lines' rolling force
+// (not empty, the same for both). `args` go after the file name.
+void expectBadMiddleLine(const std::string& header, const std::string& good, const std::string& bad,
+                         const std::string& message, const std::vector<std::string>& args = {});
+
 }  // namespace batchtest
