@@ -9,7 +9,8 @@ namespace {
 
 // Light on screen, black on white in print; sections start on a new page
 // and figures and short tables are not split; step tables repeat their
-// header on each printed page and are shown even when folded.
+// header on each printed page and are shown even when folded, in a
+// type small enough for fifteen columns across a portrait page.
 constexpr const char* kStyle = R"(
 :root { color-scheme: light; }
 body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; color: #1a1a1a;
@@ -17,6 +18,7 @@ body { font-family: "DejaVu Sans", Arial, Helvetica, sans-serif; color: #1a1a1a;
 h1 { font-size: 1.6rem; margin: 0 0 0.3rem; }
 h2 { font-size: 1.25rem; border-bottom: 1px solid #c8c8c8; padding-bottom: 0.2rem; }
 table { border-collapse: collapse; margin: 0.5rem 0 1rem; }
+header.report-header td.value { text-align: left; }
 section.pass table.inputs, section.pass table.summary { display: inline-table; vertical-align: top;
   margin-right: 2.5rem; }
 caption { text-align: left; font-weight: bold; padding: 0.2rem 0; }
@@ -41,6 +43,8 @@ footer { margin-top: 2rem; color: #666666; font-size: 0.85rem; }
   thead { display: table-header-group; }
   tr { break-inside: avoid; }
   table.steps th { position: static; }
+  table.steps { font-size: 6pt; }
+  table.steps th, table.steps td { padding: 0 0.2em; }
   details::details-content { content-visibility: visible; display: block; }
 }
 )";
