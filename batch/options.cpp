@@ -26,6 +26,20 @@ constexpr const char* kFooter = R"(Input:
   stress, U friction coefficient: required. SGB back tension, SGF front
   tension: optional, 0 when absent or empty. A value reads as the console
   reads a typed REAL.
+  Work hardening, instead of Y: CURVE swift (K (EPS0 + e)^N; EPS0 0 when
+  empty: Hollomon's) or ludwik (S0 + K e^N), stresses K and S0 as Y, the
+  uniaxial flow stress against equivalent strain e. The strain at X is EPS +
+  (2/sqrt 3) ln(H1/H(X)); the pass's yield table follows the curve within
+  0.1 % at every midpoint (at most 50 points). EPS: the strain brought in (0,
+  annealed, when empty; a line with H1 empty carries the line before's on).
+  JSON friction along the arc: "U": {"X": [0, 2, 5, 8], "U": [0.12, 0.1,
+  0.08, 0.08]}, X in mm from the exit plane, the first 0, ascending, at most
+  50 points, linear between them, the last value beyond the last.
+  Roll flattening: E the rolls' Young's modulus (as Y), NU their Poisson's
+  ratio (0.3 when empty): the pass is solved at Hitchcock's flattened radius
+  R' = R (1 + 16 (1 - NU^2) P / (pi E (H1 - H2))), searched upward from R for
+  a bracket and closed by regula falsi (Illinois), at most 200 passes.
+  V: the roll surface speed, m/min, for the strip speeds and the power.
 
 Units:
   kgf (default): mm, kgf/mm2 (Y, SGB, SGF, pressures), kgf/mm (neutral F),
@@ -37,10 +51,22 @@ Units:
 Output:
   One line per pass: line, case (with --vary), R, H1, H2, Y, SGB, SGF, U,
   REDUCTION_RATIO, XL, OM, XN, ON, NEUTRAL_F, NEUTRAL_P, PM, ROLLING_FORCE, G,
-  TORQUE_ARM, status, message, stage, side, step. Numbers are the shortest
-  texts that read back to the same single-precision values. Status is ok,
-  "no neutral point", an arithmetic fault's M number (M6103 ...) with its
-  message and where it happened, or error for a line that cannot be read.
+  TORQUE_ARM, status, message, stage, side, step, then CURVE, K, N, EPS0, S0,
+  EPS, E, NU, V as typed, EPS_IN and EPS_OUT (strain at the entry and exit
+  planes), Y_ENTRY, Y_EXIT (flow stress there) and Y_MEAN (its mean over the
+  contact length: rerun with Y = Y_MEAN for the constant-stress pass),
+  R_FLAT, R_FLAT_ITERATIONS, R_FLAT_RESIDUAL ((R'(P) - R_FLAT) / R_FLAT: the
+  console's force jumps by some tenths of a per cent between neighbouring
+  radii, so R_FLAT is a fixed point only to that), FORWARD_SLIP and
+  BACKWARD_SLIP, and with V: V_EXIT, V_ENTRY (m/min, constant volume through
+  the neutral point) and POWER (kW/m, both rolls: torque times V/R, R the
+  roll's own radius). Numbers are the shortest texts that read back to the
+  same single-precision values; a value that does not exist is empty (JSON
+  null). Status is ok, "no neutral point", an arithmetic fault's M number
+  (M6103 ...) with its message and where it happened, "no flattened radius"
+  (below minimum gauge, not settled, or a radius of the search without a
+  neutral point or with a fault: the message says which; nothing of the pass
+  is given), or error for a line that cannot be read.
 
 Pictures:
   --svg DIR writes a friction hill per computed pass (roll pressure P and
