@@ -33,6 +33,7 @@ pics::MarchSteps marchSteps(const orowan::March& march, Units units) {
 // Why a pass has no loads, or nothing at all; "" for a pass that is whole.
 std::string noteOf(const PassJob& job) {
   if (!job.readable) return "Not computed: " + job.problem;
+  if (job.noFlattenedRadius) return "No flattened radius: " + job.note + "; nothing of the pass is given.";
   if (job.result.outcome == orowan::Outcome::noNeutralPoint) {
     return "No neutral point: the force curves of the two marches do not meet, so there are no loads.";
   }
@@ -45,12 +46,16 @@ std::string noteOf(const PassJob& job) {
          "): no picture, no loads.";
 }
 
+// The typed columns with a value, the later ones (curve, rolls, speed) too.
 std::vector<pics::Row> inputRows(const PassJob& job) {
   std::vector<pics::Row> rows;
-  for (const ResultColumn& column : resultColumns()) {
-    if (column.presence != Presence::typed) continue;
-    if (const auto value = resultValue(column, job)) {
-      rows.push_back({std::string(column.name) + " (" + column.meaning + ")", floatText(*value),
+  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+    for (const ResultColumn& column : columns) {
+      if (column.presence != Presence::typed) continue;
+      const auto value = resultValue(column, job);
+      const char* word = resultWord(column, job);
+      if (!value && word == nullptr) continue;
+      rows.push_back({std::string(column.name) + " (" + column.meaning + ")", value ? floatText(*value) : word,
                       displayUnit(column.unit, job.units)});
     }
   }
@@ -61,11 +66,13 @@ std::vector<pics::Row> inputRows(const PassJob& job) {
 std::vector<pics::Row> summaryRows(const PassJob& job) {
   char buffer[16];
   std::vector<pics::Row> rows = {{"status", std::string(statusText(job, buffer)), ""}};
-  for (const ResultColumn& column : resultColumns()) {
-    if (column.presence == Presence::typed) continue;
-    if (const auto value = resultValue(column, job)) {
-      rows.push_back({std::string(column.name) + " (" + column.meaning + ")", floatText(*value),
-                      displayUnit(column.unit, job.units)});
+  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+    for (const ResultColumn& column : columns) {
+      if (column.presence == Presence::typed) continue;
+      if (const auto value = resultValue(column, job)) {
+        rows.push_back({std::string(column.name) + " (" + column.meaning + ")", floatText(*value),
+                        displayUnit(column.unit, job.units)});
+      }
     }
   }
   return rows;
@@ -102,7 +109,22 @@ std::string floatText(float value) {
   return std::string(shortestText(value, buffer));
 }
 
-bool hasHill(const PassJob& job) { return job.readable && job.result.outcome != orowan::Outcome::fault; }
+bool hasHill(const PassJob& job) { return passReported(job) && job.result.outcome != orowan::Outcome::fault; }
+
+// A flow curve given instead of Y: ", swift K 55 kgf/mm², N 0.22, EPS0 0.012"
+// (and the strain brought in, EPS), or "".
+std::string curveText(const PassJob& job, const Sweep* leaveOut) {
+  if (!job.has[kCURVE]) return "";
+  std::string text;
+  for (const ResultColumn& column : laterResultColumns()) {
+    if (column.presence != Presence::typed || column.input > kEPS) continue;
+    if (leaveOut != nullptr && leaveOut->varyOf(column.input) != nullptr) continue;
+    if (const char* word = resultWord(column, job)) text += std::string(", ") + word;
+    else if (const auto value = resultValue(column, job))
+      text += (column.input == kK ? " " : ", ") + valueWithUnit(column.name, *value, column.unit, job.units);
+  }
+  return text;
+}
 
 // The typed result columns with a value: numbers only (a word column has none).
 // H1 and H2 read as one change of thickness: "H1 2 → H2 1.5 mm".
@@ -118,7 +140,7 @@ std::string inputsText(const PassJob& job, const Sweep* leaveOut) {
     if (joined) text += std::string(column.name) + " " + floatText(*value) + " → ";
     else text += valueWithUnit(column.name, *value, column.unit, job.units);
   }
-  return text;
+  return text + curveText(job, leaveOut);
 }
 
 std::string passName(const PassJob& job, const Sweep& sweep) {
@@ -136,6 +158,10 @@ pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
   pics::FrictionHill hill;
   hill.title = inputsText(job);
   hill.subtitle = passName(job, sweep);
+  if (job.has[kE] && job.flattening.status == orowan::FlatteningStatus::settled) {
+    hill.subtitle += "; roll radius R " + floatText(job.input.R) + " mm, drawn over the flattened arc, R′ " +
+                     floatText(job.values.R_FLAT) + " mm";
+  }
   hill.exitMarch = marchSteps(job.result.exit, job.units);
   hill.entryMarch = marchSteps(job.result.entry, job.units);
   const orowan::PassResult& r = job.result;
@@ -156,8 +182,8 @@ pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::
   report.inputs = inputRows(job);
   report.summary = summaryRows(job);
   report.hill = hasHill(job) ? hill : nullptr;
-  if (job.readable && job.result.exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", job.result.exit, job.units));
-  if (job.readable && job.result.entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", job.result.entry, job.units));
+  if (passReported(job) && job.result.exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", job.result.exit, job.units));
+  if (passReported(job) && job.result.entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", job.result.entry, job.units));
   return report;
 }
 
