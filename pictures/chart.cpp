@@ -32,8 +32,8 @@ struct ChartPlan {
 
 struct ChartLayout {
   double width = kWidth;
-  std::vector<std::string> titleLines;
-  double subtitleY = 0;
+  std::vector<std::string> titleLines, subtitleLines;
+  double subtitleY = 0;  // of the first subtitle line
   ChartPlan plan;
   Box legend;
   bool empty = true;
@@ -111,7 +111,11 @@ ChartLayout layoutChart(const Chart& chart) {
   ChartLayout layout;
   layout.titleLines = wrapText(chart.title, kWidth - 40, kTitleFont);
   double y = 28 + 21 * static_cast<double>(layout.titleLines.size() - 1);
-  if (!chart.subtitle.empty()) layout.subtitleY = y += 20;
+  if (!chart.subtitle.empty()) {
+    layout.subtitleLines = wrapText(chart.subtitle, kWidth - 40, kTextFont);
+    layout.subtitleY = y += 20;
+    y += kSubtitleLineHeight * static_cast<double>(layout.subtitleLines.size() - 1);
+  }
   auto [ex, ey] = extents(chart);
   layout.empty = ex.empty();
   Frame frame;
@@ -148,13 +152,13 @@ void drawHeader(SvgWriter& svg, const ChartLayout& layout, const Chart& chart) {
               {"font-weight", "bold"}},
              layout.titleLines[i]);
   }
-  if (layout.subtitleY > 0) {
+  for (std::size_t i = 0; i < layout.subtitleLines.size(); ++i) {
     svg.text("text",
              {{"class", "subtitle"},
               {"x", num(cx)},
-              {"y", num(layout.subtitleY)},
+              {"y", num(layout.subtitleY + kSubtitleLineHeight * static_cast<double>(i))},
               {"text-anchor", "middle"}},
-             chart.subtitle);
+             layout.subtitleLines[i]);
   }
 }
 

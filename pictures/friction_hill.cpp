@@ -40,8 +40,8 @@ struct PanelPlan {
 // The whole picture's geometry.
 struct Layout {
   double width = kWidth, height = 0, yTitleX = 24;
-  std::vector<std::string> titleLines;
-  double subtitleY = 0, noteY = 0, planeY = 0;
+  std::vector<std::string> titleLines, subtitleLines;
+  double subtitleY = 0, noteY = 0, planeY = 0;  // subtitleY: of its first line
   PanelPlan pressure, force;
   std::optional<Box> pressureLegend, forceLegend;
 };
@@ -286,7 +286,11 @@ std::string axisTitle(const std::string& name, const std::string& unit) {
 double layoutHeader(Layout& layout, const FrictionHill& hill) {
   layout.titleLines = wrapText(hill.title, kWidth - 40, kTitleFont);
   double y = 28 + 21 * static_cast<double>(layout.titleLines.size() - 1);
-  if (!hill.subtitle.empty()) layout.subtitleY = y += 20;
+  if (!hill.subtitle.empty()) {
+    layout.subtitleLines = wrapText(hill.subtitle, kWidth - 40, kTextFont);
+    layout.subtitleY = y += 20;
+    y += kSubtitleLineHeight * static_cast<double>(layout.subtitleLines.size() - 1);
+  }
   if (!hill.neutral) layout.noteY = y += 20;
   if (std::isfinite(hill.contactLength)) layout.planeY = y += 22;
   return y + 10;
@@ -431,13 +435,13 @@ void drawHeader(SvgWriter& svg, const Layout& layout, const FrictionHill& hill) 
               {"font-weight", "bold"}},
              layout.titleLines[i]);
   }
-  if (layout.subtitleY > 0) {
+  for (std::size_t i = 0; i < layout.subtitleLines.size(); ++i) {
     svg.text("text",
              {{"class", "subtitle"},
               {"x", num(cx)},
-              {"y", num(layout.subtitleY)},
+              {"y", num(layout.subtitleY + kSubtitleLineHeight * static_cast<double>(i))},
               {"text-anchor", "middle"}},
-             hill.subtitle);
+             layout.subtitleLines[i]);
   }
   if (layout.noteY > 0) {
     svg.text("text",

@@ -16,6 +16,8 @@ namespace orowan::pictures {
 
 inline constexpr const char* kFontFamily = "DejaVu Sans, Arial, Helvetica, sans-serif";
 inline constexpr double kTickFont = 12, kTextFont = 13, kTitleFont = 16;
+// A subtitle longer than the picture is wide wraps onto lines this far apart.
+inline constexpr double kSubtitleLineHeight = 17;
 
 enum class MarkerShape {
   none,

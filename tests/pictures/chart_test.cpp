@@ -7,6 +7,8 @@
 #include <set>
 
 #include "pictures/demo/sample_passes.h"
+#include "pictures/layout.h"
+#include "pictures/plot.h"
 #include "svg_check.h"
 
 namespace pics = orowan::pictures;
@@ -157,6 +159,35 @@ TEST(Chart, NothingDrawableIsSaid) {
   Element svg = xmlcheck::parseXml(pics::chartSvg(chart));
   EXPECT_EQ(findOne(svg, "note").allText(), "No values to draw");
   EXPECT_EQ(svgcheck::vertexCount(svgcheck::pathRuns(findOne(svg, "curve s0"))), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A subtitle longer than the picture is wide wraps at blanks onto lines
+// that stay inside the picture (by the library's own text width) and
+// above the plot, for a chart and a friction hill alike.
+TEST(Chart, LongSubtitlesWrapAboveThePlot) {
+  const std::string subtitle =
+      "line 2: R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², SGF 0 kgf/mm²; curves for 8 of the 50 "
+      "values of SGB; 37 of 320 passes without a value";
+  pics::Chart chart = pics::samples::sweepChart();
+  chart.subtitle = subtitle;
+  pics::FrictionHill hill = pics::samples::typicalPass();
+  hill.subtitle = subtitle;
+  for (const std::string& svg : {pics::chartSvg(chart), pics::frictionHillSvg(hill)}) {
+    const Element root = xmlcheck::parseXml(svg);
+    const auto lines = findAll(root, "subtitle");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]->allText() + " " + lines[1]->allText(), subtitle);
+    EXPECT_LT(lines[0]->number("y"), lines[1]->number("y"));
+    const double top = svgcheck::rectBox(*findAll(root, "plot-area").at(0)).y0;
+    EXPECT_LT(lines[1]->number("y"), top - 10);
+    for (const Element* line : lines) {
+      EXPECT_LE(pics::textWidth(line->allText(), pics::kTextFont), root.number("width") - 40);
+    }
+  }
 }
 
 }  // namespace
