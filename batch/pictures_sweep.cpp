@@ -39,6 +39,19 @@ long setCount(const Sweep& sweep) {
   return sets;
 }
 
+// The chart tells curves apart by eight colours, dashes and markers; more
+// would repeat them (and outgrow the legend).
+constexpr long kMaxCurves = 8;
+
+// The values of the second vary that get a curve: all of up to eight, else
+// eight spread evenly from the first to the last.
+std::vector<long> curveValues(long n1) {
+  std::vector<long> picked;
+  const long count = std::min(n1, kMaxCurves);
+  for (long k = 0; k < count; ++k) picked.push_back(count == n1 ? k : (k * (n1 - 1) + (count - 1) / 2) / (count - 1));
+  return picked;
+}
+
 std::string titleCase(const char* title) {
   std::string text = title;
   text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -128,7 +141,8 @@ pics::Series SweepCollector::seriesOf(const Record& record, long set, std::size_
   return series;
 }
 
-// One quantity of one set: a curve per value of the second vary. Passes
+// One quantity of one set: a curve per value of the second vary (up to
+// eight of them). Passes
 // without the value (no neutral point, a fault) leave gaps, counted in
 // the subtitle.
 SweepChart SweepCollector::chartOf(const Record& record, long set, std::size_t q) const {
@@ -146,9 +160,13 @@ SweepChart SweepCollector::chartOf(const Record& record, long set, std::size_t q
   chart.yName = titleCase(kQuantities[q].title);
   chart.yUnit = displayUnit(yColumn.unit, units_);
   long points = 0, gaps = 0;
-  for (long i1 = 0; i1 < n1; ++i1) {
+  for (const long i1 : curveValues(n1)) {
     chart.series.push_back(seriesOf(record, set, q, i1));
     for (const double y : chart.series.back().y) points += 1, gaps += std::isnan(y) ? 1 : 0;
+  }
+  if (n1 > kMaxCurves) {
+    chart.subtitle += "; " + std::to_string(kMaxCurves) + " of the " + std::to_string(n1) + " " +
+                      inputColumns()[sweep_.varies()[1].column].name + " values drawn";
   }
   if (gaps > 0) chart.subtitle += "; " + std::to_string(gaps) + " of " + std::to_string(points) + " passes without a value";
   out.fileName = recordStem(record.id, lineDigits_) + "-sweep" +

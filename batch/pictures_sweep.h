@@ -1,7 +1,7 @@
 // Sweep charts. The write stage keeps one value per pass for each charted
 // summary result (a few floats a pass, never the steps); at the end each
 // result is drawn against the first varied input, one curve per value of
-// the second. Each input line of a sweep gets its own set of charts, and
+// the second (eight of them, spread evenly, when it has more). Each input line of a sweep gets its own set of charts, and
 // with more than two varied inputs there is a set per combination of the
 // third and later ones.
 #pragma once

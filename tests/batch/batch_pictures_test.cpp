@@ -215,6 +215,31 @@ TEST(BatchPicturesTest, SweepChartsHaveACurvePerSecondInputAndAPointPerFirst) {
   expectValidHtml5(page);
 }
 
+// Eight curves at most (the chart's distinct styles), spread from the first
+// value of the second input to its last, each still on its own cases.
+TEST(BatchPicturesTest, AtMostEightCurvesSpreadOverTheSecondInput) {
+  TempDir dir;
+  Folder svg{dir.path("svg")};
+  const std::string input = dir.write("s.csv", kHeader + "100,2,1.5,20,0,0,0.1\n");
+  const auto r = runTool({input, "-o", dir.path("r.csv"), "--vary", "U=0.1:0.3:0.1", "--vary", "SGB=0:1:0.1",
+                          "--svg", svg.path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Element chart = xmlcheck::parseXml(readFile(svg.path + "/line0002-sweep-PM.svg"));
+  std::vector<std::string> names;
+  for (const Element* entry : findAll(chart, "legend-entry")) names.push_back(entry->allText());
+  EXPECT_EQ(names, (std::vector<std::string>{"SGB 0", "SGB 0.1", "SGB 0.3", "SGB 0.4", "SGB 0.6", "SGB 0.7",
+                                             "SGB 0.9", "SGB 1"}));
+  EXPECT_NE(findAll(chart, "subtitle").at(0)->allText().find("8 of the 11 SGB values drawn"), std::string::npos);
+  const std::string csv = readFile(dir.path("r.csv"));
+  const auto sgb = batchtest::columnOf(csv, "SGB"), us = batchtest::columnOf(csv, "U"),
+             pm = batchtest::columnOf(csv, "PM");
+  std::vector<double> xs, ys;
+  for (std::size_t row = 0; row < sgb.size(); ++row) {
+    if (sgb[row] == "0.9" && !pm[row].empty()) xs.push_back(std::stod(us[row])), ys.push_back(std::stod(pm[row]));
+  }
+  expectCurve(findOne(chart, "panel"), "curve s6", xs, ys, "SGB 0.9");
+}
+
 // Names sort in input order and say what they hold: zero-padded lines and
 // cases, the varied values, a set per combination of a third vary, and
 // JSON objects that share a line told apart.
@@ -238,10 +263,10 @@ TEST(BatchPicturesTest, FileNamesSortInInputOrder) {
   EXPECT_EQ(sweeps.size(), 3u * 2u * 6u);  // three records, two SGF sets, six results
   EXPECT_EQ(std::count(sweeps.begin(), sweeps.end(), "line0001_0002-sweep-set2-SGF2-ROLLING_FORCE.svg"), 1);
   std::vector<std::string> inOrder;  // the order the result file has
-  const auto lines = batchtest::columnOf(readFile(dir.path("r.csv")), "case");
+  const auto cases = batchtest::columnOf(readFile(dir.path("r.csv")), "case");
   for (std::size_t k = 0; k < passes.size(); ++k) inOrder.push_back(passes[k].substr(0, passes[k].find("-U")));
   for (std::size_t k = 0; k < inOrder.size(); ++k) {
-    EXPECT_NE(inOrder[k].find("-case" + lines[k]), std::string::npos) << inOrder[k];
+    EXPECT_NE(inOrder[k].find("-case" + cases[k]), std::string::npos) << inOrder[k];
   }
   const Element chart = xmlcheck::parseXml(readFile(svg.path + "/line0002-sweep-set1-SGF0-PM.svg"));
   EXPECT_EQ(findAll(chart, "legend-entry").size(), 2u);
