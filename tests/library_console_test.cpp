@@ -20,10 +20,8 @@
 
 #include "analysis/pass.h"
 #include "analysis/record.h"
-#include "console/failures.h"
 #include "console/fixed_format.h"
-#include "console/memory_console.h"
-#include "program/dialogue.h"
+#include "test_support.h"
 
 namespace {
 
@@ -176,21 +174,9 @@ ConsoleRun runConsole(const PassInput& in) {
   const std::string input = text(in.R) + "\n" + text(in.H1) + " " + text(in.H2) + "\n" +
                             text(in.meanYieldStress) + "\n" + text(in.SGB) + " " +
                             text(in.SGF) + "\n" + text(in.friction) + "\n0\n";
-  console::memory::start({.input = input});
-  ConsoleRun run;
-  struct sigaction before = {};
-  sigaction(SIGFPE, nullptr, &before);
-  run.status = console::memory::run([] {
-    console::setUpFloatingPoint();  // the program's traps, as at its start
-    orowan::runDialogue();
-  });
-  fedisableexcept(FE_ALL_EXCEPT);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  sigaction(SIGFPE, &before, nullptr);
-  run.out = console::memory::out();
-  run.err = console::memory::err();
-  console::memory::stop();
-  run.rec = std::make_unique<orowan::AnalysisRecord>(orowan::rec);
+  const testio::ProgramRun program = testio::runProgram(input);
+  ConsoleRun run{program.status, program.out, program.err,
+                 std::make_unique<orowan::AnalysisRecord>(orowan::rec)};
   return run;
 }
 
@@ -268,27 +254,32 @@ int compareTable(const std::vector<std::string>& shown, const char* title,
   return rows;
 }
 
-// Bits of the console's step history against the library's steps.
-void compareHistory(const orowan::AnalysisRecord& rec, const PassResult& lib) {
-  ASSERT_EQ(rec.EXIT_STEPS, lib.exit.steps);
-  ASSERT_EQ(rec.ENTRY_STEPS, lib.entry.steps);
+// One side's step history in the console's record.
+struct History {
+  const orowan::StepArray &X, &PHI, &F, &P;
+  const orowan::IntegerStepArray& SL_ST;
+  int steps;
+};
+
+// Bits of one side's history against the library's steps of that side.
+void compareSide(const char* side, const History& h, const orowan::March& march) {
+  ASSERT_EQ(h.steps, march.steps) << side;
   auto bits = [](float v) { return std::bit_cast<std::uint32_t>(v); };
-  for (int i = 1; i <= lib.exit.steps; ++i) {
-    const orowan::StepValues& s = lib.exit.step[i - 1];
-    ASSERT_EQ(bits(rec.EXIT_X(i).v), bits(s.X)) << "exit X " << i;
-    ASSERT_EQ(bits(rec.EXIT_PHI(i).v), bits(s.PHI)) << "exit PHI " << i;
-    ASSERT_EQ(bits(rec.EXIT_F(i).v), bits(s.F)) << "exit F " << i;
-    ASSERT_EQ(bits(rec.EXIT_P(i).v), bits(s.P)) << "exit P " << i;
-    ASSERT_EQ(rec.EXIT_SL_ST(i), s.SL_ST) << "exit SL/ST " << i;
+  for (int i = 1; i <= march.steps; ++i) {
+    const orowan::StepValues& s = march.step[i - 1];
+    ASSERT_EQ(bits(h.X(i).v), bits(s.X)) << side << " X " << i;
+    ASSERT_EQ(bits(h.PHI(i).v), bits(s.PHI)) << side << " PHI " << i;
+    ASSERT_EQ(bits(h.F(i).v), bits(s.F)) << side << " F " << i;
+    ASSERT_EQ(bits(h.P(i).v), bits(s.P)) << side << " P " << i;
+    ASSERT_EQ(h.SL_ST(i), s.SL_ST) << side << " SL/ST " << i;
   }
-  for (int i = 1; i <= lib.entry.steps; ++i) {
-    const orowan::StepValues& s = lib.entry.step[i - 1];
-    ASSERT_EQ(bits(rec.ENTRY_X(i).v), bits(s.X)) << "entry X " << i;
-    ASSERT_EQ(bits(rec.ENTRY_PHI(i).v), bits(s.PHI)) << "entry PHI " << i;
-    ASSERT_EQ(bits(rec.ENTRY_F(i).v), bits(s.F)) << "entry F " << i;
-    ASSERT_EQ(bits(rec.ENTRY_P(i).v), bits(s.P)) << "entry P " << i;
-    ASSERT_EQ(rec.ENTRY_SL_ST(i), s.SL_ST) << "entry SL/ST " << i;
-  }
+}
+
+void compareHistory(const orowan::AnalysisRecord& rec, const PassResult& lib) {
+  compareSide("exit", {rec.EXIT_X, rec.EXIT_PHI, rec.EXIT_F, rec.EXIT_P, rec.EXIT_SL_ST,
+                       rec.EXIT_STEPS}, lib.exit);
+  compareSide("entry", {rec.ENTRY_X, rec.ENTRY_PHI, rec.ENTRY_F, rec.ENTRY_P, rec.ENTRY_SL_ST,
+                        rec.ENTRY_STEPS}, lib.entry);
 }
 
 struct SummaryField {

@@ -14,37 +14,14 @@
 #include <vector>
 
 #include "analysis/record.h"
-#include "console/failures.h"
-#include "console/memory_console.h"
-#include "program/dialogue.h"
+#include "test_support.h"
 
 namespace {
 
 using orowan::rec;
 
-struct ProgramRun {
-  int status;
-  std::string out, err;
-};
-
-// One run of the program on `input`, with its traps, as at its start.
-ProgramRun runProgram(const std::string& input) {
-  console::memory::start({.input = input});
-  struct sigaction before = {};
-  sigaction(SIGFPE, nullptr, &before);
-  ProgramRun run;
-  run.status = console::memory::run([] {
-    console::setUpFloatingPoint();
-    orowan::runDialogue();
-  });
-  fedisableexcept(FE_ALL_EXCEPT);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  sigaction(SIGFPE, &before, nullptr);
-  run.out = console::memory::out();
-  run.err = console::memory::err();
-  console::memory::stop();
-  return run;
-}
+using testio::ProgramRun;
+using testio::runProgram;
 
 // The table rows (the 127-byte console lines of 128-byte records).
 std::vector<std::string> rows(const std::string& out) {

@@ -1,5 +1,11 @@
 #include "test_support.h"
 
+#include <cfenv>
+#include <csignal>
+
+#include "console/failures.h"
+#include "program/dialogue.h"
+
 namespace testio {
 namespace {
 
@@ -17,5 +23,23 @@ std::string err() { return std::string(console::memory::err()); }
 int reads() { return console::memory::reads(); }
 
 void stop() { console::memory::stop(); }
+
+ProgramRun runProgram(const std::string& input) {
+  start(input);
+  struct sigaction before = {};
+  sigaction(SIGFPE, nullptr, &before);
+  ProgramRun run;
+  run.status = console::memory::run([] {
+    console::setUpFloatingPoint();
+    orowan::runDialogue();
+  });
+  fedisableexcept(FE_ALL_EXCEPT);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  sigaction(SIGFPE, &before, nullptr);
+  run.out = out();
+  run.err = err();
+  stop();
+  return run;
+}
 
 }  // namespace testio

@@ -29,6 +29,14 @@ int reads();        // read calls made so far
 // Puts the system calls back.
 void stop();
 
+// The whole program on `input`, in-process, with its floating-point traps
+// as at its start (they and the SIGFPE disposition are put back after).
+struct ProgramRun {
+  int status;  // 0 after the stop, 1 after a report
+  std::string out, err;
+};
+ProgramRun runProgram(const std::string& input);
+
 // A test with the in-memory console started before and stopped after it.
 class ConsoleTest : public ::testing::Test {
  protected:
