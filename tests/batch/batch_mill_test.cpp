@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "analysis/mill.h"
 #include "run_tool.h"
 
 namespace {
@@ -183,6 +184,40 @@ TEST(BatchMill, SpeedsKeepTheVolumeFlowAndPowerIsTorqueTimesAngularSpeed) {
       EXPECT_EQ(pass["R_FLAT"].is_number(), pass.contains("E") && !pass["E"].is_null());
     }
   }
+}
+
+// The friction hill of a flattened pass is drawn over its flattened arc
+// (its contact length is the pass's at R') and its subtitle states R and
+// R'; a line without a flattened radius gets no picture.
+TEST(BatchMill, PictureOfAFlattenedPassStatesBothRadii) {
+  TempDir dir;
+  const std::string in = dir.write("p.csv", "R,H1,H2,Y,U,E\n250,1,0.8,60,0.08,\n250,1,0.8,60,0.08,21000\n"
+                                            "250,0.5,0.4,60,0.08,21000\n");
+  const auto r = runTool({in, "--svg", dir.path("svg")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string rigid = readFile(dir.path("svg/line0002.svg")), flat = readFile(dir.path("svg/line0003.svg"));
+  const auto xl = columnOf(r.out, "XL");
+  EXPECT_EQ(rigid.find("R′"), std::string::npos);
+  EXPECT_NE(flat.find("roll radius R 250 mm, drawn over the flattened arc, R′ " + columnOf(r.out, "R_FLAT")[1] + " mm"),
+            std::string::npos);
+  char label[32];
+  std::snprintf(label, sizeof label, "XL %.2f mm", std::stod(xl[1]));  // the entry plane's label
+  EXPECT_NE(flat.find(label), std::string::npos) << label;
+  EXPECT_NE(xl[1], xl[0]);
+  EXPECT_EQ(readFile(dir.path("svg/line0004.svg")), "");
+}
+
+// Hitchcock's radius for a textbook force: the hot pass of 1.5 in to 1.05
+// in on rolls of 36 in diameter, 30 in wide, 3039.5 kip (1357 long tons)
+// by the slab formula. With steel rolls of 30 10^6 psi and Poisson's ratio
+// 0.3 (our values: the book's R' is not in our notes), in kgf and mm:
+// R 457.2, dh 11.43, P' = 101317 lbf/in = 1809.31 kgf/mm, E 21092.1:
+// R' = 457.2 (1 + 16 x 0.91 x 1809.31 / (pi x 21092.1 x 11.43))
+//    = 457.2 x 1.034782 = 473.10 mm (18.63 in).
+TEST(BatchMill, HitchcockRadiusOfTheTextbookForce) {
+  const double R = 18 * 25.4, dh = 0.45 * 25.4, force = 3039.5e3 / 30 * 0.45359237 / 25.4;
+  const double E = 30e6 * 0.45359237 / (25.4 * 25.4);
+  EXPECT_NEAR(orowan::hitchcockRadius(R, force, dh, {E, 0.3}), 473.10, 0.005);
 }
 
 // One message naming the file, the line and the column; that line's
