@@ -8,10 +8,15 @@
 
 #include "analysis/flow_curve.h"
 #include "analysis/mill.h"
+#include "accuracy/solution.h"
 #include "analysis/pass.h"
 #include "batch/columns.h"
 
 namespace batch {
+
+// The analysis a run uses: the console's (single precision, 400 or 401
+// steps a side) or the converged solver of the same equations (batch/exact.h).
+enum class Solver { console, converged };
 
 // The values worked out around the pass, in the analysis's units, as the
 // later result columns give them.
@@ -49,6 +54,11 @@ struct PassJob {
   bool noFlattenedRadius = false;  // the search found none: the result is not this line's pass
   std::string note;                // then why, for the message column
   JobValues values;
+
+  // --solver converged: the answer of the converged solver, which the
+  // writers give instead of `result` (never filled in this mode).
+  bool exactMode = false;
+  orowan::accuracy::Solution exact;
 
   std::vector<std::string> texts;  // each writer's rendering (buffers reused)
 };

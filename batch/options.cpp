@@ -78,6 +78,20 @@ Pictures:
   page: the run's inputs, the sweep charts, and per pass its inputs, results,
   friction hill and step tables. A pass that faults gets no picture.
 
+Solver:
+  --solver console (default) is the console's analysis: single precision, 400
+  or 401 steps a side, its rectangle sums and neutral step. --solver converged
+  solves the same equations in double precision, doubling the steps a side
+  from 400 until force, torque and neutral angle settle to 1e-7 (README: How
+  accurate). Its values are doubles, written as the shortest texts that read
+  back the same; status "not converged" gives the finest grid's values (2^20
+  steps). It takes a constant Y and U: a line with a flow curve, a friction
+  table, E, NU or V is an error line; --steps, --svg and --html (the console's
+  marches) are refused, and EPS_IN to POWER stay empty. A fault's M number is
+  that of its kind (M6201 square root, M6103 division, M6104 overflow), the
+  message names the formula. With --solver (either) a last column
+  STEPS_PER_SIDE gives the steps a side of the answer.
+
 Exit status:
   0 every line was read (a pass that faults is a result, not a failure),
   1 a line or the input could not be read, or an output (a picture too) could
@@ -114,6 +128,19 @@ std::string derivedStepsName(const std::string& output) {
   return (csv ? output.substr(0, output.size() - suffix.size()) : output) + ".steps.csv";
 }
 
+// --solver converged has no single-precision marches to show.
+void checkSolver(const Options& options, bool pictured) {
+  if (options.solver != Solver::converged) return;
+  const char* refused = options.steps || !options.stepsOutput.empty() ? "--steps"
+                        : pictured                                     ? "--svg and --html"
+                                                                       : nullptr;
+  if (refused != nullptr) {
+    throw CLI::ValidationError("--solver converged",
+                               std::string("cannot go with ") + refused +
+                                   ": they show the console's single-precision marches");
+  }
+}
+
 // The checks that involve more than one option.
 void checkCombinations(Options& options, const std::vector<std::string>& varies, bool jsonInput,
                        bool svgGiven, bool htmlGiven) {
@@ -126,6 +153,7 @@ void checkCombinations(Options& options, const std::vector<std::string>& varies,
     throw CLI::ValidationError("--html", "needs a file name (the page is written whole or not at all)");
   }
   if (options.svgDir.empty() && svgGiven) throw CLI::ValidationError("--svg", "needs a directory name");
+  checkSolver(options, svgGiven || htmlGiven);
   if (!options.stepsOutput.empty()) {
     if (options.json) throw CLI::ValidationError("--steps-out", "is for CSV output; with --json the steps go into the JSON");
     options.steps = true;
@@ -144,7 +172,7 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   app.footer(kFooter);
   std::vector<std::string> varies;
   bool jsonInput = false;
-  std::string units = "kgf";
+  std::string units = "kgf", solver = "console";
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
   app.add_option("INPUT", options.input, "passes file, CSV or JSON; - or none: standard input");
   app.add_option("-o,--output", options.output, "result file, written whole or not at all (default: standard output)");
@@ -161,11 +189,17 @@ int parseCommandLine(int argc, char** argv, Options& options) {
                                                           "sweep charts, each pass with its pictures and steps")
       ->type_name("FILE");
   app.add_option("--units", units, "units of the loads: kgf or si (see Units)")->check(CLI::IsMember({"kgf", "si"}));
+  auto* solverOption =
+      app.add_option("--solver", solver, "console (default) or converged: the same equations in "
+                                         "double precision to convergence (see Solver)")
+          ->check(CLI::IsMember({"console", "converged"}));
   app.add_option("--jobs", options.jobs, "threads (default: the cores, here " + std::to_string(options.jobs) + ")")
       ->check(CLI::Range(1, 1024));
   try {
     app.parse(argc, argv);
     options.units = units == "si" ? Units::si : Units::report;
+    options.solver = solver == "converged" ? Solver::converged : Solver::console;
+    options.solverGiven = solverOption->count() > 0;
     checkCombinations(options, varies, jsonInput, svg->count() > 0, html->count() > 0);
     options.commandLine = commandLineText(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/input.h"
+#include "batch/job.h"
 #include "batch/sweep.h"
 #include "batch/units.h"
 
@@ -23,6 +24,8 @@ struct Options {
   std::string svgDir;        // --svg: a picture per pass, and the sweep charts
   std::string htmlOutput;    // --html: the page
   std::string commandLine;   // as typed, for the page
+  Solver solver = Solver::console;  // --solver
+  bool solverGiven = false;  // --solver named: the STEPS_PER_SIDE column
 };
 
 // Exit statuses: 0 every line read, 1 a line or the input could not be

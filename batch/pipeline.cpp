@@ -10,6 +10,7 @@
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 
+#include "batch/exact.h"
 #include "batch/request.h"
 #include "batch/solve.h"
 
@@ -83,8 +84,10 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     control.stop();
     return nullptr;
   };
-  auto solve = [&writers](PassJob* job) {
-    solveJob(*job);
+  auto solve = [&writers, &settings](PassJob* job) {
+    job->exactMode = settings.solver == Solver::converged;
+    if (job->exactMode) solveExactJob(*job);
+    else solveJob(*job);
     job->texts.resize(writers.size());
     for (std::size_t w = 0; w < writers.size(); ++w) {
       job->texts[w].clear();

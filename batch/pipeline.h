@@ -18,6 +18,7 @@ struct RunSettings {
   Units units = Units::report;
   unsigned jobs = 1;
   std::FILE* messages = stderr;  // one line per line that cannot be read
+  Solver solver = Solver::console;
 };
 
 // Solves every pass of `source` (each sweep case of each line) and hands

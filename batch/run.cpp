@@ -68,7 +68,7 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
   OutputFile results(options.output);
   std::unique_ptr<OutputFile> steps;
   if (!options.stepsOutput.empty()) steps = std::make_unique<OutputFile>(options.stepsOutput);
-  const Layout layout{!options.sweep.empty(), options.units};
+  const Layout layout{!options.sweep.empty(), options.units, options.solverGiven};
   std::vector<std::unique_ptr<ResultWriter>> owned;
   owned.push_back(options.json ? makeJsonWriter(results, layout, options.steps) : makeCsvResultWriter(results, layout));
   if (steps) owned.push_back(makeCsvStepWriter(*steps, layout));
@@ -101,7 +101,7 @@ int run(const Options& options) {
   for (const SourceProblem& problem : source->headerProblems()) {
     std::fprintf(stderr, "%s:%ld: %s\n", name.c_str(), problem.line, problem.text.c_str());
   }
-  RunSettings settings{name, options.units, options.jobs, stderr};
+  RunSettings settings{name, options.units, options.jobs, stderr, options.solver};
   const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
   PictureOutputs pictures({options.svgDir, options.htmlOutput, name, options.commandLine, &options.sweep,
                            options.units, pictured ? lineNumberDigits(fd) : 4, stderr});

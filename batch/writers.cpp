@@ -5,6 +5,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "batch/exact.h"
+
 namespace batch {
 namespace {
 
@@ -45,8 +47,28 @@ void putJsonNumber(std::string& out, float value) {
 // A fault of the line's own pass (not one met in a flattened-radius search).
 bool faulted(const PassJob& job) { return passReported(job) && job.result.outcome == orowan::Outcome::fault; }
 
+void putDouble(std::string& out, double value) {
+  char buffer[32];
+  out.append(shortestDoubleText(value, buffer));
+}
+
+// With --solver converged: the pass's columns from the converged answer
+// (true), nothing for those it has no value for (true), or the column as
+// usual (false: the inputs as typed, the yield stress of the line).
+template <typename Put>
+bool putExactCell(const ResultColumn& column, const PassJob& job, Put put) {
+  if (!job.exactMode) return false;
+  if (!availableWithExact(column)) return put(std::nullopt), true;
+  if (!exactColumn(column)) return false;
+  return put(exactValue(column, job)), true;
+}
+
 // A CSV cell: the number, the word, or nothing.
 void putCsvCell(std::string& t, const ResultColumn& column, const PassJob& job) {
+  const auto exact = [&t](std::optional<double> value) {
+    if (value) putDouble(t, *value);
+  };
+  if (putExactCell(column, job, exact)) return;
   if (const auto value = resultValue(column, job)) putNumber(t, *value);
   else if (const char* word = resultWord(column, job)) putCsvText(t, word);
 }
@@ -71,6 +93,7 @@ void CsvResultWriter::begin() {
   for (const ResultColumn& column : resultColumns()) header.append(",").append(column.name);
   header.append(",status,message,stage,side,step");
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
+  if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
   out_.write(header + "\n");
 }
 
@@ -78,6 +101,14 @@ void CsvResultWriter::begin() {
 // not apply.
 void putCsvStatus(std::string& t, const PassJob& job) {
   char buffer[16];
+  if (job.exactMode) {
+    t.push_back(',');
+    t.append(exactStatusText(job, buffer));
+    t.push_back(',');
+    if (!job.readable) putCsvText(t, job.problem);
+    else if (const char* where = exactFaultMessage(job)) putCsvText(t, where);
+    return (void)t.append(",,,");
+  }
   t.push_back(',');
   t.append(statusText(job, buffer));
   t.push_back(',');
@@ -103,6 +134,10 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
   for (const ResultColumn& column : laterResultColumns()) {
     t.push_back(',');
     putCsvCell(t, column, job);
+  }
+  if (layout_.stepsPerSide) {
+    t.push_back(',');
+    if (const auto steps = stepsPerSide(job)) putInteger(t, *steps);
   }
   t.push_back('\n');
 }
@@ -177,8 +212,15 @@ class JsonWriter : public ResultWriter {
 void putJsonStatus(std::string& t, const PassJob& job) {
   char buffer[16];
   t.append(",\"status\":");
-  putJsonString(t, statusText(job, buffer));
+  putJsonString(t, job.exactMode ? exactStatusText(job, buffer) : statusText(job, buffer));
   t.append(",\"message\":");
+  if (job.exactMode) {
+    const char* where = exactFaultMessage(job);
+    if (!job.readable) putJsonString(t, job.problem);
+    else if (where != nullptr) putJsonString(t, where);
+    else t.append("null");
+    return (void)t.append(",\"stage\":null,\"side\":null,\"step\":null");
+  }
   if (!faulted(job)) {
     if (!job.readable) putJsonString(t, job.problem);
     else if (job.noFlattenedRadius) putJsonString(t, job.note);
@@ -201,6 +243,11 @@ void putJsonStatus(std::string& t, const PassJob& job) {
 // ,"NAME":value, the value a number, a word or null.
 void putJsonCell(std::string& t, const ResultColumn& column, const PassJob& job) {
   t.append(",\"").append(column.name).append("\":");
+  const auto exact = [&t](std::optional<double> value) {
+    if (value) putDouble(t, *value);
+    else t.append("null");
+  };
+  if (putExactCell(column, job, exact)) return;
   if (const auto value = resultValue(column, job)) putJsonNumber(t, *value);
   else if (const char* word = resultWord(column, job)) putJsonString(t, word);
   else t.append("null");
@@ -213,7 +260,12 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
   for (const ResultColumn& column : resultColumns()) putJsonCell(t, column, job);
   putJsonStatus(t, job);
   for (const ResultColumn& column : laterResultColumns()) putJsonCell(t, column, job);
-  if (steps_ && passReported(job)) {
+  if (layout_.stepsPerSide) {
+    t.append(",\"STEPS_PER_SIDE\":");
+    if (const auto steps = stepsPerSide(job)) putInteger(t, *steps);
+    else t.append("null");
+  }
+  if (steps_ && passReported(job) && !job.exactMode) {
     t.append(",\"steps\":{\"exit\":");
     renderMarch(job.result.exit, t);
     t.append(",\"entry\":");

@@ -29,6 +29,7 @@ class ResultWriter {
 struct Layout {
   bool sweep = false;  // a "case" column beside "line"
   Units units = Units::report;
+  bool stepsPerSide = false;  // a last column STEPS_PER_SIDE (with --solver)
 };
 
 // One line per pass: line, [case], the inputs, the summary values, status,
