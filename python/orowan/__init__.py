@@ -21,6 +21,9 @@ from . import _orowan
 from ._arguments import MAX_TABLE_POINTS
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
 
+# Shown as orowan.PassResult and orowan.PassFault (help, tracebacks, repr).
+PassResult.__module__ = PassFault.__module__ = __name__
+
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
            "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
 

@@ -1,6 +1,7 @@
 """Arguments the module refuses, faults as exceptions or values, the forms
 solve_many takes (mappings, a DataFrame, the batch tool's curve columns, a
-schedule), and its threads: the same results on 1 and 2, Ctrl-C."""
+schedule), and Ctrl-C while its threads work. (One and two threads giving
+the library's values bit for bit: test_library_values.py.)"""
 import math
 import os
 import signal
@@ -185,23 +186,6 @@ def test_steps_false_keeps_the_values_but_no_steps():
     full, bare = orowan.solve_many([EXAMPLE], steps=True)[0], orowan.solve_many([EXAMPLE], steps=False)[0]
     assert bare.exit is None and bare.entry is None
     assert bare.summary() == full.summary()
-
-
-def test_one_and_two_threads_give_the_same_results():
-    rng = np.random.default_rng(3)
-    passes = [example(R=float(r), U=float(u), SGF=float(f))
-              for r, u, f in zip(rng.uniform(50, 300, 300), rng.uniform(0.03, 0.6, 300),
-                                 rng.uniform(0, 25, 300))]
-    one, two = (orowan.solve_many(passes, jobs=j, errors="return") for j in (1, 2))
-    for a, b in zip(one, two):
-        assert type(a) is type(b)
-        if isinstance(a, orowan.PassFault):
-            assert a.args == b.args
-            continue
-        assert (a.status, values(a)) == (b.status, values(b))
-        for side in ("exit", "entry"):
-            for label, column in getattr(a, side).items():
-                assert column.tobytes() == getattr(b, side)[label].tobytes()
 
 
 def test_ctrl_c_stops_solve_many(monkeypatch):
