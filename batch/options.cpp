@@ -184,7 +184,7 @@ int parseCommandLine(int argc, char** argv, Options& options) {
                                    "repeatable, the first --vary outermost")
       ->type_name("NAME=FROM:TO:STEP");
   auto* svg = app.add_option("--svg", options.svgDir, "a friction hill per computed pass, and the sweep charts, "
-                                                     "as SVG files in DIR (made if need be)")->type_name("DIR");
+                                                     "as SVG files in DIR (made if it does not exist)")->type_name("DIR");
   auto* html = app.add_option("--html", options.htmlOutput, "one self-contained HTML page of the run: inputs, "
                                                           "sweep charts, each pass with its pictures and steps")
       ->type_name("FILE");

@@ -47,11 +47,9 @@ namespace {
   throw std::runtime_error(path + ": " + what + ": " + std::strerror(errno));
 }
 
-// mkdir -p: every missing folder of `path`; an existing one must be a folder.
+// The folder, unless it exists. Its parent must exist, as for -o and
+// --html: creating parents could take a name meant for another output.
 void makeDirectory(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    if (::mkdir(path.substr(0, slash).c_str(), 0777) != 0 && errno != EEXIST) fail(path, "cannot create the directory");
-  }
   if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) fail(path, "cannot create the directory");
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) fail(path, "cannot create the directory");

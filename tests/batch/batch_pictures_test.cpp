@@ -206,12 +206,13 @@ TEST(BatchPicturesTest, SweepChartsHaveACurvePerSecondInputAndAPointPerFirst) {
       EXPECT_TRUE(findAll(panel, "curve s3").empty()) << name;
     }
   }
-  const Element html = xmlcheck::parseXml(readFile(page));
+  const std::string text = readFile(page);
+  const Element html = xmlcheck::parseXml(text);
   const auto sections = findAll(html, "pass");
   EXPECT_EQ(sections.size(), 18u);
   const Element& charts = findOne(html, "charts");
   EXPECT_EQ(findAll(charts, "chart-figure").size(), 12u);
-  EXPECT_LT(readFile(page).find("class=\"charts\""), readFile(page).find("class=\"pass\""));
+  EXPECT_LT(text.find("class=\"charts\""), text.find("class=\"pass\""));
   expectValidHtml5(page);
 }
 
@@ -282,6 +283,8 @@ struct BadPath {
 std::vector<BadPath> badPaths() {
   return {
       {"svg under a file", {"--svg", "@/file/svg"}, "/file/svg: cannot create the directory: Not a directory (no further SVG files are written)\n"},
+      {"svg in a missing folder", {"--svg", "@/missing/svg"},
+       "/missing/svg: cannot create the directory: No such file or directory (no further SVG files are written)\n"},
       {"svg is a file", {"--svg", "@/file"}, "/file: cannot create the directory: a file of that name exists (no further SVG files are written)\n"},
       {"html in a missing folder", {"--html", "@/missing/page.html"},
        "/missing/page.html: cannot create a temporary file beside it: No such file or directory (the HTML page is not written)\n"},
