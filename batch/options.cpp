@@ -73,8 +73,8 @@ Pictures:
   horizontal force F of both marches over X, the neutral point), named by line
   and sweep case so that the names sort in input order (line0007.svg,
   line0007-case03-U0.15-SGF2.5.svg), and in a sweep one chart per summary
-  result against the first varied input, a curve per value of the second
-  (line0007-sweep-ROLLING_FORCE.svg). --html FILE writes one self-contained
+  result against the first varied input, a curve per value of the second, a
+  set per input line (line0007-sweep-ROLLING_FORCE.svg). --html FILE writes one self-contained
   page: the run's inputs, the sweep charts, and per pass its inputs, results,
   friction hill and step tables. A pass that faults gets no picture.
 
