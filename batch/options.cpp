@@ -74,9 +74,10 @@ Pictures:
   and sweep case so that the names sort in input order (line0007.svg,
   line0007-case03-U0.15-SGF2.5.svg), and in a sweep one chart per summary
   result against the first varied input, a curve per value of the second, a
-  set per input line (line0007-sweep-ROLLING_FORCE.svg). --html FILE writes one self-contained
-  page: the run's inputs, the sweep charts, and per pass its inputs, results,
-  friction hill and step tables. A pass that faults gets no picture.
+  set per input line (line0007-sweep-ROLLING_FORCE.svg). --html FILE writes
+  one self-contained page: the run's inputs, the sweep charts, and per pass
+  its inputs, results, friction hill and step tables. A pass that faults gets
+  no picture.
 
 Solver:
   --solver console (default) is the console's analysis: single precision, 400
