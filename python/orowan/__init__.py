@@ -40,21 +40,22 @@ def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
     U        friction coefficient
     curve    instead of Y, the strip's flow curve (flow stress in kgf/mm^2
              against equivalent strain): ('swift', K, N, EPS0) for
-             K (EPS0 + e)^N, or ('ludwik', S0, K, N) for S0 + K e^N. The
-             yield stress along the arc follows the strain the strip has
-             there, through a table of at most 50 points built to within
-             0.1 % of 1.15 x the curve; a curve no such table can follow is
-             refused (ValueError). Needs H1 > H2 > 0.
-    eps      with curve: the equivalent strain the strip brings into the
-             pass (a schedule's next pass takes result.strain_out)
+             K (EPS0 + e)^N, or ('ludwik', S0, K, N) for S0 + K e^N; K above
+             0, the others not negative. The yield stress along the arc
+             follows the strain the strip has there, through a table of at
+             most 50 points built to within 0.1 % of 1.15 x the curve (anew
+             at every radius when flattening); a curve no such table can
+             follow is refused (ValueError).
+    eps      the equivalent strain the strip brings into the pass (0:
+             annealed); result.strain_out is the strain it leaves with
     yield_table     instead of Y: (positions, values), positions in mm from
-             the exit plane, strictly ascending, 2 to 50 points; values are
-             the analysis's yield stress RK itself (already 1.15 x the
-             flow stress), interpolated linearly. Outside the table the
-             analysis takes its default, RK = 20: cover 0 to the contact
-             length and a little beyond.
+             the exit plane (the first at 0), strictly ascending, 1 to 50
+             points; values are the analysis's yield stress RK itself
+             (already 1.15 x the flow stress), interpolated linearly, the
+             last one held beyond the last position (a table of 50 points
+             must itself reach past the entry plane)
     friction_table  instead of U: (positions, values) likewise, the
-             friction coefficient as typed (default outside: 0.1)
+             friction coefficient as typed
     solver   "console": the calculator's own analysis, every value its
              single-precision value; "converged": the same equations solved
              to convergence in double precision (constant Y and U only; the
@@ -62,7 +63,7 @@ def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
              F, P of its finest grid)
     E, NU    Young's modulus (kgf/mm^2) and Poisson's ratio (default 0.3) of
              the rolls: the pass is solved at the flattened radius
-             (Hitchcock), result.r_flat (console solver; not with a curve)
+             (Hitchcock), result.r_flat (console solver)
     V        roll surface speed, m/min: result.v_exit, v_entry and power
 
     Raises PassFault for a fault of the analysis (the calculator's M
@@ -84,7 +85,8 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
              cell is an argument not given). The batch tool's curve columns
              CURVE ("swift" or "ludwik"), K, N, EPS0 (default 0), S0 and EPS
              may stand for curve and eps. A pass without H1 takes the H2 of
-             the pass before, as a strip through a schedule.
+             the pass before and, unless it gives eps, the strain that pass
+             left (its strain_out), as a strip through a schedule.
     errors   "raise": a fault of the analysis raises the PassFault of the
              first faulting pass (its .index says which) once every pass is
              solved; "return": the PassFault stands in that pass's place.
@@ -93,7 +95,8 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
 
     A bad argument of any pass raises ValueError or TypeError naming the
     pass (passes[i]) before anything is solved; a curve whose table cannot
-    follow it is found while solving and raised afterwards. Ctrl-C stops
+    follow it, or a table of 50 points that ends inside the arc, is found
+    while solving and raised afterwards. Ctrl-C stops
     the threads within a tenth of a second and raises KeyboardInterrupt.
     """
     if errors not in ("raise", "return"):

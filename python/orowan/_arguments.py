@@ -70,8 +70,9 @@ def _vector(name, values):
 
 
 def table(name, pair):
-    """A property table as float32 (positions, values): 2 to 50 points,
-    positions strictly ascending as single-precision values."""
+    """A property table as float32 (positions, values): 1 to 50 points,
+    positions strictly ascending as single-precision values from the exit
+    plane (the first at 0 or below)."""
     if isinstance(pair, (str, bytes, Mapping)):
         raise TypeError(f"{name}: expected a (positions, values) pair, got {pair!r}")
     try:
@@ -82,25 +83,32 @@ def table(name, pair):
     values = _vector(f"{name} values", values).astype(np.float32)
     if len(positions) != len(values):
         raise ValueError(f"{name}: {len(positions)} positions but {len(values)} values")
-    if not 2 <= len(positions) <= MAX_TABLE_POINTS:
-        raise ValueError(f"{name}: expected 2 to {MAX_TABLE_POINTS} points, got {len(positions)}")
+    if not 1 <= len(positions) <= MAX_TABLE_POINTS:
+        raise ValueError(f"{name}: expected 1 to {MAX_TABLE_POINTS} points, got {len(positions)}")
     if not np.all(positions[1:] > positions[:-1]):
         raise ValueError(f"{name}: positions must be strictly ascending (as single-precision "
                          f"values), got {positions.tolist()}")
+    if positions[0] > 0:
+        raise ValueError(f"{name}: the table must start at the exit plane (X = 0), "
+                         f"not at {positions[0]}")
     return positions, values
 
 
 def flow_curve(value):
-    """A flow curve as the compiled part takes it: (kind, K, N, EPS0, S0)."""
+    """A flow curve as the compiled part takes it: (kind, K, N, EPS0, S0),
+    K above 0, the others not negative (as single-precision values)."""
     shaped = isinstance(value, (tuple, list)) and len(value) == 4
     kind = value[0] if shaped else None
     if not shaped or not isinstance(kind, str) or kind.lower() not in ("swift", "ludwik"):
         raise ValueError(f"curve: expected {CURVE_SHAPES}, got {value!r}")
-    if kind.lower() == "swift":
-        K, N, EPS0 = (number(f"curve {p}", x) for p, x in zip(("K", "N", "EPS0"), value[1:]))
-        return ("swift", K, N, EPS0, 0.0)
-    S0, K, N = (number(f"curve {p}", x) for p, x in zip(("S0", "K", "N"), value[1:]))
-    return ("ludwik", K, N, 0.0, S0)
+    kind = kind.lower()
+    names = ("K", "N", "EPS0") if kind == "swift" else ("S0", "K", "N")
+    params = {p: number(f"curve {p}", x) for p, x in zip(names, value[1:])}
+    for p, x in params.items():
+        if single(x) < 0 or p == "K" and not single(x) > 0:
+            raise ValueError(f"curve {p}: expected a number {'above' if p == 'K' else 'not below'}"
+                             f" 0, got {x!r}")
+    return (kind, params["K"], params["N"], params.get("EPS0", 0.0), params.get("S0", 0.0))
 
 
 def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
@@ -127,8 +135,6 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
         eps = number("eps", eps)
         if single(eps) < 0:
             raise ValueError(f"eps: the strain the strip brings in cannot be negative, got {eps!r}")
-        if curve is None and eps != 0:
-            raise ValueError("eps: the strain the strip brings in needs a curve")
     rolls = _rolls(E, NU, V)
     if solver == "converged":
         for name, value in (("curve", curve), ("yield_table", yield_table),
@@ -136,9 +142,6 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
             if value is not None:
                 raise ValueError(f"{name}: not available with solver='converged' (it takes a "
                                  f"constant yield stress and friction, no flattening or speed)")
-    if curve is not None and E is not None:
-        raise ValueError("E: roll flattening with a flow curve is not supported (the yield "
-                         "table would be built for the undeformed radius)")
     return _orowan.Request(
         R=number("R", R), H1=number("H1", H1), H2=number("H2", H2),
         Y=None if Y is None else number("Y", Y), SGB=number("SGB", SGB),
@@ -237,9 +240,10 @@ def _curve_of_columns(row):
 
 def requests(passes, steps):
     """The requests of solve_many's passes. A pass without H1 takes the H2
-    of the pass before (a strip through a schedule of passes)."""
+    of the pass before and, unless it gives eps, the strain that pass left
+    (a strip through a schedule of passes, as the batch tool's lines)."""
     out = []
-    previous_H2 = None
+    before = None  # (H2, strain out or None) of the pass before
     for i, row in enumerate(rows(passes)):
         try:
             unknown = [k for k in row if k not in ARGUMENT_NAMES and k not in CURVE_COLUMNS]
@@ -248,14 +252,27 @@ def requests(passes, steps):
                                  f"{', '.join(ARGUMENT_NAMES + CURVE_COLUMNS)})")
             args = _curve_of_columns(row)
             if args.get("H1") is None:
-                if previous_H2 is None:
+                if before is None:
                     raise ValueError("H1: missing, and no pass before to take its H2 from")
-                args["H1"] = previous_H2
+                args["H1"] = before[0]
+                if args.get("eps") is None and before[1] is not None:
+                    args["eps"] = before[1]
+                elif args.get("eps") is None and args.get("curve") is not None:
+                    raise ValueError("eps: missing, and the pass before left no strain to carry on")
             for name in ("R", "H2"):
                 if args.get(name) is None:
                     raise TypeError(f"{name}: missing")
-            previous_H2 = args["H2"]
+            if args.get("eps") is None:
+                args.pop("eps", None)
             out.append(request(**args, steps=steps))
+            before = (args["H2"], _strain_out(args["H1"], args["H2"], args.get("eps", 0.0)))
         except (TypeError, ValueError) as e:
             raise type(e)(f"passes[{i}]: {e}") from None
     return out
+
+
+def _strain_out(H1, H2, eps):
+    """The strain a pass leaves the strip with, as a single value, or None
+    where it has none (H2 above H1, no exit thickness)."""
+    H1, H2, eps = single(H1), single(H2), single(eps)
+    return _orowan.strain_out(H1, H2, eps) if H2 > 0 and H1 >= H2 and eps >= 0 else None

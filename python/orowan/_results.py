@@ -82,10 +82,11 @@ class PassResult:
     grid_steps          steps a side of the converged solver's grid
     exit, entry         {column label: numpy array, one value per step} of each
                         march, or None (solve_many with steps=False)
+    strain_out          the strain the strip leaves with, eps + (2/sqrt 3)
+                        ln(H1/H2) as a single value (the next pass's eps)
     curve_table         (positions, values) of the yield table built from a
-                        flow curve, else None; curve_fit_error its worst
-                        relative midpoint error; strain_out the strain the
-                        strip leaves with (the next pass's eps)
+                        flow curve (at r_flat when flattened), else None;
+                        curve_fit_error its worst relative midpoint error
     r_flat, flattening  the flattened roll radius (mm) and how its search
                         ended ("settled", "below minimum gauge", "not settled",
                         "no neutral point", "fault"), with E given

@@ -24,6 +24,8 @@ namespace {
 // nearest single-precision value (the console rounds strtod's double the
 // same way). The package has checked that it is finite and in range.
 float single(double x) { return static_cast<float>(x); }
+
+constexpr float kTableEnd = 10000;  // mm: beyond any arc of contact
 double widenedSingle(double x) { return static_cast<double>(single(x)); }
 
 // ---- requests
@@ -31,7 +33,9 @@ double widenedSingle(double x) { return static_cast<double>(single(x)); }
 using Table = std::pair<py::array_t<float, py::array::c_style | py::array::forcecast>,
                         py::array_t<float, py::array::c_style | py::array::forcecast>>;
 
-// A checked (positions, values) pair as the analysis's property table.
+// A checked (positions, values) pair as the analysis's property table,
+// its last value held beyond its last position by a point at 10000 mm
+// when there is room (as the batch tool's friction tables).
 std::shared_ptr<const orowan::PropertyPoints> tableOf(const std::optional<Table>& table) {
   if (!table) return nullptr;
   const auto& [positions, values] = *table;
@@ -43,6 +47,11 @@ std::shared_ptr<const orowan::PropertyPoints> tableOf(const std::optional<Table>
   for (py::ssize_t k = 0; k < n; ++k) {
     points->positions[k] = positions.at(k);
     points->values[k] = values.at(k);
+  }
+  if (n < orowan::kMaxTablePoints && points->positions[n - 1] < kTableEnd) {
+    points->positions[n] = kTableEnd;
+    points->values[n] = points->values[n - 1];
+    ++points->count;
   }
   return points;
 }
@@ -271,4 +280,7 @@ PYBIND11_MODULE(_orowan, m) {
     return timeLibraryPass(count);
   }, py::arg("count"));
   m.attr("MAX_TABLE_POINTS") = orowan::kMaxTablePoints;
+  m.def("strain_out", [](double H1, double H2, double eps) {
+    return static_cast<double>(static_cast<float>(orowan::strainOut(single(H1), single(H2), widenedSingle(eps))));
+  }, py::arg("H1"), py::arg("H2"), py::arg("eps"));
 }

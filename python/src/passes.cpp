@@ -4,6 +4,7 @@
 #include "python/src/passes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <condition_variable>
@@ -36,31 +37,98 @@ void refuse(Answer& answer, std::string why) {
   answer.refusal = std::move(why);
 }
 
-// The yield table of the request's flow curve into the answer; false (and
-// the answer refused) when the curve cannot be followed within the bound.
-bool buildCurveTable(const Request& request, Answer& answer) {
-  const PassInput& in = request.input;
-  const double R = in.R, H1 = in.H1, H2 = in.H2;
-  if (!(H1 > H2 && H2 > 0 && R > (H1 - H2) / 2)) {
-    refuse(answer, "curve: a yield table from a flow curve needs H1 > H2 > 0 and R > (H1 - H2) / 2");
-    return false;
+// The shortest text of a single value, for messages.
+std::string shown(double value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
+  return std::string(buffer, end);
+}
+
+// Whether the pass has an arc for a table to follow (H1 > H2 > 0, R >
+// (H1 - H2) / 2). Without one it faults in its geometry, as the constant
+// pass would.
+bool hasArc(float R, float H1, float H2) {
+  const double dh = double(H1) - double(H2);
+  return H2 > 0 && dh > 0 && double(R) > 0.5 * dh;
+}
+
+// Why the table cannot follow the curve, naming the arguments to change.
+std::string curveRefusal(const Request& request, const CurveTableFit& fit) {
+  const bool swift = request.curve.kind == FlowCurve::Kind::swift;
+  if (flowStress(request.curve, request.strainIn) == 0)
+    return swift ? "curve: the curve has zero stress at zero strain; give EPS0 > 0 or eps > 0"
+                 : "curve: the curve has zero stress at zero strain; give S0 > 0 or eps > 0";
+  if (std::isnan(fit.worstMidpointError))
+    return "curve: the curve's stress is beyond the single-precision range";
+  char worst[32];
+  std::snprintf(worst, sizeof worst, "%.2g", fit.worstMidpointError * 100);
+  return std::string("curve: a table of 50 points cannot follow the curve within 0.1 % (") + worst +
+         " % at worst)";
+}
+
+// Solves the pass at `radius` into `scratch`, a flow curve's yield table
+// built for that radius (the arc, and the strain along it, change with the
+// radius); false (the answer refused) when the table cannot follow it.
+bool solveAt(const Request& request, Answer& answer, float radius, PassResult& scratch) {
+  PassInput at = request.input;
+  at.R = radius;
+  at.frictionTable = request.frictionTable.get();
+  at.yieldTable = request.yieldTable.get();
+  if (request.hasCurve && hasArc(radius, at.H1, at.H2)) {
+    const CurveTableFit fit =
+        yieldTableFromCurve(request.curve, radius, at.H1, at.H2, request.strainIn, answer.curveTable);
+    answer.curveFitError = fit.worstMidpointError;
+    if (!fit.withinTolerance) return refuse(answer, curveRefusal(request, fit)), false;
+    at.yieldTable = &answer.curveTable;
+  } else if (request.hasCurve) {  // the flow stress the strip brings in
+    answer.curveTable.count = 0;
+    answer.curveFitError = NAN;
+    at.meanYieldStress = static_cast<float>(flowStress(request.curve, request.strainIn));
   }
-  const CurveTableFit fit =
-      yieldTableFromCurve(request.curve, in.R, in.H1, in.H2, request.strainIn, answer.curveTable);
-  answer.curveFitError = fit.worstMidpointError;
-  answer.strainOut = strainOut(in.H1, in.H2, request.strainIn);
-  const PropertyPoints& t = answer.curveTable;
-  const bool finite = std::all_of(t.values, t.values + t.count, [](float v) { return std::isfinite(v); });
-  if (!fit.withinTolerance || !finite) {
-    char why[200];
-    std::snprintf(why, sizeof why,
-                  "curve: a yield table of at most %d points cannot follow this flow curve "
-                  "within %g %% (worst midpoint error %.3g %%)",
-                  kMaxTablePoints, kCurveTableTolerance * 100, fit.worstMidpointError * 100);
-    refuse(answer, why);
-    return false;
-  }
+  solvePass(at, scratch);
   return true;
+}
+
+// Hitchcock's radius with the library's search; a curve's table is built
+// anew at every radius it tries.
+void solveFlattenedPass(const Request& request, Answer& answer, PassResult& scratch) {
+  if (!(request.input.H1 > request.input.H2)) return refuse(answer, "E: roll flattening needs H1 > H2");
+  Flattening flat;
+  if (request.hasCurve) {
+    bool refused = false;
+    const ForceAtRadius forceAt = [&](float radius, double& force) {
+      if (!solveAt(request, answer, radius, scratch)) return refused = true, FlatteningStatus::fault;
+      force = scratch.ROLLING_FORCE;
+      if (scratch.outcome == Outcome::neutralPoint) return FlatteningStatus::settled;
+      return scratch.outcome == Outcome::fault ? FlatteningStatus::fault : FlatteningStatus::noNeutralPoint;
+    };
+    flat = findFlattenedRadius(request.input.R, double(request.input.H1) - double(request.input.H2),
+                               request.rolls, forceAt);
+    if (refused) return;
+  } else {
+    PassInput in = request.input;
+    in.frictionTable = request.frictionTable.get();
+    in.yieldTable = request.yieldTable.get();
+    flat = solveFlattened(in, request.rolls, scratch);
+  }
+  answer.flattened = true;
+  answer.flattening = flat.status;
+  answer.rFlat = flat.R_FLAT;
+  answer.flatteningPasses = flat.iterations;
+}
+
+// A table of 50 points gets no point of the module's past its end: every
+// step of both marches must lie before its last position. "" or why not.
+std::string tableCoverage(const char* name, const PropertyPoints* table, const PassResult& r) {
+  if (table == nullptr || table->count < kMaxTablePoints) return "";
+  float reach = 0;
+  if (r.exit.steps > 0) reach = r.exit.step[r.exit.steps - 1].X;
+  if (r.entry.steps > 0) reach = std::fmax(reach, r.entry.step[0].X);
+  const float last = table->positions[table->count - 1];
+  if (reach < last) return "";
+  return std::string(name) + ": the table ends at X = " + shown(last) +
+         ", inside the arc of contact (XL = " + shown(r.XL) +
+         "); a table of 50 points must reach past the entry plane";
 }
 
 // The library's result as the answer: status, fault, summary and steps.
@@ -100,22 +168,12 @@ void takeConsoleResult(const Request& request, const PassResult& r, Answer& answ
 }
 
 void solveConsole(const Request& request, Answer& answer, PassResult& scratch) {
-  PassInput in = request.input;
-  in.frictionTable = request.frictionTable.get();
-  in.yieldTable = request.yieldTable.get();
-  if (request.hasCurve) {
-    if (!buildCurveTable(request, answer)) return;
-    in.yieldTable = &answer.curveTable;
-  }
-  if (request.flatten) {
-    if (!(in.H1 > in.H2)) return refuse(answer, "E: roll flattening needs H1 > H2");
-    const Flattening flat = solveFlattened(in, request.rolls, scratch);
-    answer.flattened = true;
-    answer.flattening = flat.status;
-    answer.rFlat = flat.R_FLAT;
-    answer.flatteningPasses = flat.iterations;
-  } else {
-    solvePass(in, scratch);
+  if (request.flatten) solveFlattenedPass(request, answer, scratch);
+  else solveAt(request, answer, request.input.R, scratch);
+  if (answer.status == Status::refused) return;
+  for (const auto& [name, table] : {std::pair{"yield_table", request.yieldTable.get()},
+                                    std::pair{"friction_table", request.frictionTable.get()}}) {
+    if (std::string why = tableCoverage(name, table, scratch); !why.empty()) return refuse(answer, why);
   }
   takeConsoleResult(request, scratch, answer);
 }
@@ -181,6 +239,8 @@ void solveRequest(const Request& request, Answer& answer, PassResult& scratch) {
   const float typed[7] = {in.R, in.H1, in.H2, in.meanYieldStress, in.SGB, in.SGF, in.friction};
   std::copy(typed, typed + 7, answer.typed);
   std::copy(request.given, request.given + 7, answer.given);
+  if (in.H2 > 0 && in.H1 >= in.H2 && request.strainIn >= 0)  // as the batch tool's EPS_OUT
+    answer.strainOut = static_cast<float>(strainOut(in.H1, in.H2, request.strainIn));
   if (request.solver == Solver::console) return solveConsole(request, answer, scratch);
   if (request.hasCurve || request.yieldTable || request.frictionTable || request.flatten)
     return refuse(answer, "solver: the converged solver takes constant yield stress and friction, without flattening");

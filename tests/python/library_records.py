@@ -4,6 +4,7 @@ of a module result with a record."""
 import math
 import os
 import subprocess
+from fractions import Fraction
 
 import numpy as np
 
@@ -178,3 +179,15 @@ def _assert_same_converged(result, record, label):
         for column in ("X", "PHI", "F", "P", "SL/ST"):
             assert steps[column].tobytes() == ref[column].tobytes(), (label, side, column)
         assert steps["O"].tobytes() == (ref["PHI"] * degrees).tobytes(), (label, side)
+
+
+def nearest_float32(text):
+    """The single-precision value nearest the decimal text itself (ties to
+    even), in exact rational arithmetic: rounding through the nearest double
+    lands at most one single away, so the answer is among the neighbours."""
+    x = Fraction(text)
+    near = np.float32(float(x))
+    up, down = np.float32(np.inf), np.float32(-np.inf)
+    candidates = [np.nextafter(np.nextafter(near, down), down), np.nextafter(near, down), near,
+                  np.nextafter(near, up), np.nextafter(np.nextafter(near, up), up)]
+    return min(candidates, key=lambda c: (abs(Fraction(float(c)) - x), int(c.view(np.uint32)) & 1))

@@ -5,8 +5,10 @@
 //
 // A line: blank-separated KEY=TEXT items. R H1 H2 Y SGB SGF U (a typed
 // REAL each; Y and U may be left out with YT or FT), YT=x:v,x:v,... and
-// FT=... (yield and friction tables), CURVE=swift|ludwik with K N EPS0 S0
-// and EPS, E NU (flattening) and V (roll speed), SOLVER=converged.
+// FT=... (yield and friction tables), CURVE=swift|ludwik with K N EPS0 S0,
+// EPS, E NU (flattening) and V (roll speed), SOLVER=converged. Flow
+// curves are taken without flattening (that composition is the batch
+// tool's, and test_batch_agreement.py compares the module with it).
 //
 // A record (native byte order): int32 head[12] = {solver (0 console,
 // 1 converged), outcome (console: Outcome; converged: Status), fault
@@ -16,8 +18,8 @@
 // float32 typed[7] = R H1 H2 Y SGB SGF U as read. Console: float32
 // summary[17] (PassResult's fields from ROLL_DIAMETER to NEUTRAL_P in
 // declaration order), float64 extra[8] = {R_FLAT, FORWARD_SLIP,
-// BACKWARD_SLIP, V_EXIT, V_ENTRY, POWER, curve fit error, strain out}
-// (NaN for what the pass does not have, speeds without V),
+// BACKWARD_SLIP, V_EXIT, V_ENTRY, POWER, curve fit error, strain out as a
+// single value} (NaN for what the pass does not have, speeds without V),
 // the StepValues of both marches as stored, the curve table's positions
 // and values. Converged: float64 summary[11] (Solution's from
 // reductionRatio to torqueArm), then per node of both marches float64 X,
@@ -61,7 +63,9 @@ float realOr(const Items& items, const char* key, float otherwise) {
   return it == items.end() ? otherwise : real(it->second);
 }
 
-// "x:v,x:v" as a property table.
+// "x:v,x:v" as a property table, its last value held beyond its end by a
+// point at 10000 mm when there is room (the module's tables, after the
+// batch tool's).
 orowan::PropertyPoints tableOf(const std::string& text) {
   orowan::PropertyPoints t;
   std::stringstream points(text);
@@ -70,6 +74,11 @@ orowan::PropertyPoints tableOf(const std::string& text) {
     if (colon == std::string::npos || t.count == orowan::kMaxTablePoints) fail("bad table " + text);
     t.positions[t.count] = real(point.substr(0, colon));
     t.values[t.count] = real(point.substr(colon + 1));
+    ++t.count;
+  }
+  if (t.count < orowan::kMaxTablePoints && t.positions[t.count - 1] < 10000.0f) {
+    t.positions[t.count] = 10000.0f;
+    t.values[t.count] = t.values[t.count - 1];
     ++t.count;
   }
   return t;
@@ -107,15 +116,16 @@ void writeConverged(const orowan::PassInput& in, const float typed[7]) {
 void writeConsole(const Items& items, orowan::PassInput& in, const float typed[7]) {
   orowan::PropertyPoints curveTable;
   orowan::CurveTableFit fit;
-  double strainOut = NAN;
+  const double strainIn = realOr(items, "EPS", 0);
+  const double strainOut = in.H2 > 0 && in.H1 >= in.H2 && strainIn >= 0
+                               ? static_cast<float>(orowan::strainOut(in.H1, in.H2, strainIn))
+                               : NAN;
   if (items.count("CURVE") != 0) {
     const bool swift = items.at("CURVE") == "swift";
     orowan::FlowCurve curve{swift ? orowan::FlowCurve::Kind::swift : orowan::FlowCurve::Kind::ludwik,
                             realOr(items, "K", 0), realOr(items, "N", 0), realOr(items, "EPS0", 0),
                             realOr(items, "S0", 0)};
-    const double eps = realOr(items, "EPS", 0);
-    fit = orowan::yieldTableFromCurve(curve, in.R, in.H1, in.H2, eps, curveTable);
-    strainOut = orowan::strainOut(in.H1, in.H2, eps);
+    fit = orowan::yieldTableFromCurve(curve, in.R, in.H1, in.H2, strainIn, curveTable);
     in.yieldTable = &curveTable;
   }
   auto result = std::make_unique<orowan::PassResult>();
