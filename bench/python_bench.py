@@ -95,15 +95,21 @@ def main():
     print(f"module: {os.path.dirname(orowan.__file__)}")
 
     print("\none pass (the example), CPU time of the calling thread, medians:")
-    library = median(args.rounds, lambda: _orowan._time_library_pass(n))
+    # Interleaved: each round times the library call and then solve(), so
+    # that a change of the machine's pace between them cancels out.
+    library, solve, overhead = [], [], []
+    for _ in range(args.rounds):
+        library.append(_orowan._time_library_pass(n))
+        solve.append(cpu_per_call(lambda: orowan.solve(**EXAMPLE), n))
+        overhead.append(solve[-1] - library[-1])
+    library, solve = statistics.median(library), statistics.median(solve)
     print(f"  library call inside the module            {library * us:8.1f} us")
     if args.pass_bench:
         executable = pass_bench(args.pass_bench, args.rounds)
         print(f"  BM_LibraryPass (executables' core)        {executable * us:8.1f} us"
               f"   module / executable {library / executable:.2f}")
-    solve = median(args.rounds, lambda: cpu_per_call(lambda: orowan.solve(**EXAMPLE), n))
     print(f"  orowan.solve()                            {solve * us:8.1f} us"
-          f"   overhead {(solve - library) * us:.1f} us ({solve / library - 1:.1%})")
+          f"   overhead {statistics.median(overhead) * us:.1f} us (median of the rounds' differences)")
     request = _arguments.request(**EXAMPLE)
     answer = _orowan.solve(request)
     parts = [
