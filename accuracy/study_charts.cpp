@@ -67,9 +67,9 @@ double medianOrder(const std::vector<ConvergencePoint>& points, const std::vecto
 
 std::string forceConvergenceSvg(const std::vector<ConvergencePass>& passes) {
   pics::Chart chart = logLogChart("Rolling force error against steps per side",
-                                  "console's scheme (first order) and classical RK4 with located "
-                                  "switches (fourth order), against the converged force",
-                                  "relative error");
+                                  "console's scheme (first order), RK4 with located switches "
+                                  "(fourth order)",
+                                  "error against the converged force");
   for (const ConvergencePass& p : passes) {
     pics::Series console{"console scheme: " + p.name, {}, {}}, rk4{"RK4: " + p.name, {}, {}};
     for (const ConvergencePoint& q : p.study.console.points)
