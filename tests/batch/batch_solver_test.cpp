@@ -4,7 +4,10 @@
 // console's solver unchanged.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
