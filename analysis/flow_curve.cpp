@@ -126,4 +126,40 @@ double tableMean(const PropertyPoints& table, double XL) {
   return XL > 0 ? integral / XL : table.count > 0 ? table.values[0] : 0.0;
 }
 
+bool hasArcOfContact(float R, float H1, float H2) {
+  const double dh = double(H1) - double(H2);
+  return H2 > 0 && dh > 0 && double(R) > 0.5 * dh;
+}
+
+CurveRefusal solveWithCurve(const PassInput& input, float radius, const FlowCurve& curve,
+                            double strainIn, PropertyPoints& table, PassResult& result,
+                            CurveTableFit& fit) {
+  PassInput at = input;
+  at.R = radius;
+  fit = CurveTableFit{};
+  if (hasArcOfContact(radius, at.H1, at.H2)) {
+    fit = yieldTableFromCurve(curve, radius, at.H1, at.H2, strainIn, table);
+    if (!fit.withinTolerance) {
+      if (flowStress(curve, strainIn) == 0) return CurveRefusal::zeroStress;
+      return std::isnan(fit.worstMidpointError) ? CurveRefusal::beyondSingle
+                                                : CurveRefusal::notFollowed;
+    }
+    at.yieldTable = &table;
+  } else {
+    table.count = 0;
+    fit.worstMidpointError = NAN;
+    at.yieldTable = nullptr;
+    at.meanYieldStress = static_cast<float>(flowStress(curve, strainIn));
+  }
+  solvePass(at, result);
+  return CurveRefusal::none;
+}
+
+float farthestStep(const PassResult& r) {
+  float reach = 0;
+  if (r.exit.steps > 0) reach = r.exit.step[r.exit.steps - 1].X;
+  if (r.entry.steps > 0) reach = std::fmax(reach, r.entry.step[0].X);
+  return reach;
+}
+
 }  // namespace orowan

@@ -53,4 +53,30 @@ CurveTableFit yieldTableFromCurve(const FlowCurve& curve, float R, float H1, flo
 // divided by XL (exact for the table the analysis interpolates).
 double tableMean(const PropertyPoints& table, double XL);
 
+// Whether the pass has an arc of contact for a table to follow: H1 > H2 >
+// 0 and R > (H1 - H2) / 2. Without one it faults in its geometry.
+bool hasArcOfContact(float R, float H1, float H2);
+
+// Why a curve's table cannot be used: none, the curve's stress is zero at
+// the strain the strip brings in (Hollomon's from zero strain), its stress
+// is beyond single precision, or 50 points cannot follow it within the
+// tolerance.
+enum class CurveRefusal : unsigned char { none, zeroStress, beyondSingle, notFollowed };
+
+// Solves `input` at roll radius `radius` with its yield stress from
+// `curve` for a strip bringing in `strainIn`; the table is built for that
+// radius (the arc, and the strain along it, change with the radius) into
+// `table`, and `fit` says how well it follows. Without an arc of contact
+// the pass takes the curve's stress at strainIn and faults in its geometry
+// as the constant pass would. Returns the refusal, or none with the pass
+// in `result`.
+CurveRefusal solveWithCurve(const PassInput& input, float radius, const FlowCurve& curve,
+                            double strainIn, PropertyPoints& table, PassResult& result,
+                            CurveTableFit& fit);
+
+// The farthest position from the exit plane of any step of the pass: a
+// table given with all 50 points must reach beyond it, since nothing past
+// its last position follows it.
+float farthestStep(const PassResult& result);
+
 }  // namespace orowan

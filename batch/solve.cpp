@@ -24,23 +24,16 @@ std::string shown(double value) {
   return std::string(buffer, end);
 }
 
-// Whether the pass has an arc for a table to follow (H1 > H2 > 0, R >
-// (H1 - H2) / 2). Without one the pass faults in its geometry, as the
-// constant pass would.
-bool hasArc(float R, float H1, float H2) {
-  const double dh = double(H1) - double(H2);
-  return H2 > 0 && dh > 0 && double(R) > 0.5 * dh;
-}
-
 // Why the table cannot follow the curve, naming the columns to change.
-std::string curveRefusal(const PassJob& job, const orowan::CurveTableFit& fit) {
+std::string curveRefusal(const PassJob& job, orowan::CurveRefusal why,
+                         const orowan::CurveTableFit& fit) {
   const bool swift = job.curve.kind == orowan::FlowCurve::Kind::swift;
-  if (orowan::flowStress(job.curve, job.values.EPS_IN) == 0) {
+  if (why == orowan::CurveRefusal::zeroStress) {
     return swift ? "column EPS0: the curve has zero stress at zero strain; give EPS0 > 0 or EPS > 0"
                  : "column S0: the curve has zero stress at zero strain; give S0 > 0 or EPS > 0";
   }
   const char* columns = swift ? "columns K, N, EPS0" : "columns S0, K, N";
-  if (std::isnan(fit.worstMidpointError))
+  if (why == orowan::CurveRefusal::beyondSingle)
     return std::string(columns) + ": the curve's stress is beyond the single-precision range";
   char worst[32];
   std::snprintf(worst, sizeof worst, "%.2g", fit.worstMidpointError * 100);
@@ -51,18 +44,16 @@ std::string curveRefusal(const PassJob& job, const orowan::CurveTableFit& fit) {
 // Solves the pass at `radius` into job.result, a curve's yield table built
 // for that radius; false when the curve is refused.
 bool solveAt(PassJob& job, float radius) {
-  orowan::PassInput at = job.input;
-  at.R = radius;
-  if (job.has[kCURVE] && hasArc(radius, at.H1, at.H2)) {
-    const auto fit = orowan::yieldTableFromCurve(job.curve, radius, at.H1, at.H2, job.values.EPS_IN,
-                                                 job.yieldTable);
-    if (!fit.withinTolerance) return refuse(job, curveRefusal(job, fit)), false;
-    at.yieldTable = &job.yieldTable;
-  } else if (job.has[kCURVE]) {
-    job.yieldTable.count = 0;
-    at.meanYieldStress = job.values.Y_ENTRY;
+  if (!job.has[kCURVE]) {
+    orowan::PassInput at = job.input;
+    at.R = radius;
+    orowan::solvePass(at, job.result);
+    return true;
   }
-  orowan::solvePass(at, job.result);
+  orowan::CurveTableFit fit;
+  const orowan::CurveRefusal why = orowan::solveWithCurve(job.input, radius, job.curve, job.values.EPS_IN,
+                                                          job.yieldTable, job.result, fit);
+  if (why != orowan::CurveRefusal::none) return refuse(job, curveRefusal(job, why, fit)), false;
   return true;
 }
 
@@ -161,10 +152,7 @@ void setMillValues(PassJob& job) {
 std::string frictionCoverage(const PassJob& job) {
   if (job.input.frictionTable == nullptr) return "";
   const orowan::PropertyPoints& t = job.frictionTable;
-  float reach = 0;
-  if (job.result.exit.steps > 0) reach = job.result.exit.step[job.result.exit.steps - 1].X;
-  if (job.result.entry.steps > 0) reach = std::fmax(reach, job.result.entry.step[0].X);
-  if (reach < t.positions[t.count - 1]) return "";
+  if (orowan::farthestStep(job.result) < t.positions[t.count - 1]) return "";
   return "column U: the table ends at X = " + shown(t.positions[t.count - 1]) +
          ", inside the arc of contact (XL = " + shown(job.result.XL) + "); a table of 50 points must reach past "
          "the entry plane";

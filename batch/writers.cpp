@@ -73,19 +73,25 @@ void putCsvCell(std::string& t, const ResultColumn& column, const PassJob& job) 
   else if (const char* word = resultWord(column, job)) putCsvText(t, word);
 }
 
-// ---- CSV results
-
-class CsvResultWriter : public ResultWriter {
+// A CSV file: a header at the start, each pass's rendered lines in order.
+class CsvWriter : public ResultWriter {
  public:
-  CsvResultWriter(OutputFile& out, Layout layout) : out_(out), layout_(layout) {}
-  void begin() override;
-  void render(const PassJob& job, std::string& text) const override;
+  CsvWriter(OutputFile& out, Layout layout) : out_(out), layout_(layout) {}
   void write(const PassJob&, const std::string& text) override { out_.write(text); }
   void end() override {}
 
- private:
+ protected:
   OutputFile& out_;
   Layout layout_;
+};
+
+// ---- CSV results
+
+class CsvResultWriter : public CsvWriter {
+ public:
+  using CsvWriter::CsvWriter;
+  void begin() override;
+  void render(const PassJob& job, std::string& text) const override;
 };
 
 void CsvResultWriter::begin() {
@@ -144,17 +150,13 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
 
 // ---- CSV steps
 
-class CsvStepWriter : public ResultWriter {
+class CsvStepWriter : public CsvWriter {
  public:
-  CsvStepWriter(OutputFile& out, Layout layout) : out_(out), layout_(layout) {}
+  using CsvWriter::CsvWriter;
   void begin() override;
   void render(const PassJob& job, std::string& text) const override;
-  void write(const PassJob&, const std::string& text) override { out_.write(text); }
-  void end() override {}
 
  private:
-  OutputFile& out_;
-  Layout layout_;
   void renderMarch(const PassJob& job, const char* side, const orowan::March& march, std::string& t) const;
 };
 

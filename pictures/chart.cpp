@@ -140,26 +140,8 @@ ChartLayout layoutChart(const Chart& chart) {
   return layout;
 }
 
-void drawHeader(SvgWriter& svg, const ChartLayout& layout, const Chart& chart) {
-  double cx = layout.width / 2;
-  for (std::size_t i = 0; i < layout.titleLines.size(); ++i) {
-    svg.text("text",
-             {{"class", "title"},
-              {"x", num(cx)},
-              {"y", num(28 + 21 * static_cast<double>(i))},
-              {"text-anchor", "middle"},
-              {"font-size", num(kTitleFont)},
-              {"font-weight", "bold"}},
-             layout.titleLines[i]);
-  }
-  for (std::size_t i = 0; i < layout.subtitleLines.size(); ++i) {
-    svg.text("text",
-             {{"class", "subtitle"},
-              {"x", num(cx)},
-              {"y", num(layout.subtitleY + kSubtitleLineHeight * static_cast<double>(i))},
-              {"text-anchor", "middle"}},
-             layout.subtitleLines[i]);
-  }
+void drawHeader(SvgWriter& svg, const ChartLayout& layout) {
+  drawTitles(svg, layout.width, layout.titleLines, layout.subtitleLines, layout.subtitleY);
 }
 
 void drawSeries(SvgWriter& svg, const ChartPlan& plan) {
@@ -192,7 +174,7 @@ std::string chartSvg(const Chart& chart, Embedding embedding) {
                     {"width", num(layout.width)},
                     {"height", num(kHeight)},
                     {"fill", "#ffffff"}});
-  drawHeader(svg, layout, chart);
+  drawHeader(svg, layout);
   svg.open("g", {{"class", "panel"}});
   drawBackground(svg, layout.plan.frame);
   drawSeries(svg, layout.plan);

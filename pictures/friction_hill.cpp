@@ -424,29 +424,11 @@ void drawPlanes(SvgWriter& svg, const Layout& layout, const FrictionHill& hill) 
 }
 
 void drawHeader(SvgWriter& svg, const Layout& layout, const FrictionHill& hill) {
-  double cx = layout.width / 2;
-  for (std::size_t i = 0; i < layout.titleLines.size(); ++i) {
-    svg.text("text",
-             {{"class", "title"},
-              {"x", num(cx)},
-              {"y", num(28 + 21 * static_cast<double>(i))},
-              {"text-anchor", "middle"},
-              {"font-size", num(kTitleFont)},
-              {"font-weight", "bold"}},
-             layout.titleLines[i]);
-  }
-  for (std::size_t i = 0; i < layout.subtitleLines.size(); ++i) {
-    svg.text("text",
-             {{"class", "subtitle"},
-              {"x", num(cx)},
-              {"y", num(layout.subtitleY + kSubtitleLineHeight * static_cast<double>(i))},
-              {"text-anchor", "middle"}},
-             layout.subtitleLines[i]);
-  }
+  drawTitles(svg, layout.width, layout.titleLines, layout.subtitleLines, layout.subtitleY);
   if (layout.noteY > 0) {
     svg.text("text",
              {{"class", "note"},
-              {"x", num(cx)},
+              {"x", num(layout.width / 2)},
               {"y", num(layout.noteY)},
               {"text-anchor", "middle"},
               {"font-weight", "bold"},

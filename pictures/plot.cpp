@@ -378,4 +378,27 @@ void openSvg(SvgWriter& svg, double width, double height, const std::string& cls
                    {"font-size", num(kTextFont)}});
 }
 
+void drawTitles(SvgWriter& svg, double width, const std::vector<std::string>& titleLines,
+                const std::vector<std::string>& subtitleLines, double subtitleY) {
+  const double cx = width / 2;
+  for (std::size_t i = 0; i < titleLines.size(); ++i) {
+    svg.text("text",
+             {{"class", "title"},
+              {"x", num(cx)},
+              {"y", num(28 + 21 * static_cast<double>(i))},
+              {"text-anchor", "middle"},
+              {"font-size", num(kTitleFont)},
+              {"font-weight", "bold"}},
+             titleLines[i]);
+  }
+  for (std::size_t i = 0; i < subtitleLines.size(); ++i) {
+    svg.text("text",
+             {{"class", "subtitle"},
+              {"x", num(cx)},
+              {"y", num(subtitleY + kSubtitleLineHeight * static_cast<double>(i))},
+              {"text-anchor", "middle"}},
+             subtitleLines[i]);
+  }
+}
+
 }  // namespace orowan::pictures

@@ -110,6 +110,11 @@ double lastLabelOverhang(const Axis& x);
 // Splits `text` at blanks into lines no wider than `width` at `fontSize`.
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize);
 
+// The title lines (bold) and the subtitle lines from subtitleY on, centred
+// on a picture `width` wide.
+void drawTitles(SvgWriter& svg, double width, const std::vector<std::string>& titleLines,
+                const std::vector<std::string>& subtitleLines, double subtitleY);
+
 // Opens the root <svg> element (after the XML declaration when standalone).
 void openSvg(SvgWriter& svg, double width, double height, const std::string& cls, bool standalone);
 

@@ -44,21 +44,13 @@ std::string shown(double value) {
   return std::string(buffer, end);
 }
 
-// Whether the pass has an arc for a table to follow (H1 > H2 > 0, R >
-// (H1 - H2) / 2). Without one it faults in its geometry, as the constant
-// pass would.
-bool hasArc(float R, float H1, float H2) {
-  const double dh = double(H1) - double(H2);
-  return H2 > 0 && dh > 0 && double(R) > 0.5 * dh;
-}
-
 // Why the table cannot follow the curve, naming the arguments to change.
-std::string curveRefusal(const Request& request, const CurveTableFit& fit) {
+std::string curveRefusal(const Request& request, CurveRefusal why, const CurveTableFit& fit) {
   const bool swift = request.curve.kind == FlowCurve::Kind::swift;
-  if (flowStress(request.curve, request.strainIn) == 0)
+  if (why == CurveRefusal::zeroStress)
     return swift ? "curve: the curve has zero stress at zero strain; give EPS0 > 0 or eps > 0"
                  : "curve: the curve has zero stress at zero strain; give S0 > 0 or eps > 0";
-  if (std::isnan(fit.worstMidpointError))
+  if (why == CurveRefusal::beyondSingle)
     return "curve: the curve's stress is beyond the single-precision range";
   char worst[32];
   std::snprintf(worst, sizeof worst, "%.2g", fit.worstMidpointError * 100);
@@ -67,25 +59,22 @@ std::string curveRefusal(const Request& request, const CurveTableFit& fit) {
 }
 
 // Solves the pass at `radius` into `scratch`, a flow curve's yield table
-// built for that radius (the arc, and the strain along it, change with the
-// radius); false (the answer refused) when the table cannot follow it.
+// built for that radius; false (the answer refused) when the table cannot
+// follow it.
 bool solveAt(const Request& request, Answer& answer, float radius, PassResult& scratch) {
   PassInput at = request.input;
-  at.R = radius;
   at.frictionTable = request.frictionTable.get();
   at.yieldTable = request.yieldTable.get();
-  if (request.hasCurve && hasArc(radius, at.H1, at.H2)) {
-    const CurveTableFit fit =
-        yieldTableFromCurve(request.curve, radius, at.H1, at.H2, request.strainIn, answer.curveTable);
-    answer.curveFitError = fit.worstMidpointError;
-    if (!fit.withinTolerance) return refuse(answer, curveRefusal(request, fit)), false;
-    at.yieldTable = &answer.curveTable;
-  } else if (request.hasCurve) {  // the flow stress the strip brings in
-    answer.curveTable.count = 0;
-    answer.curveFitError = NAN;
-    at.meanYieldStress = static_cast<float>(flowStress(request.curve, request.strainIn));
+  if (!request.hasCurve) {
+    at.R = radius;
+    solvePass(at, scratch);
+    return true;
   }
-  solvePass(at, scratch);
+  CurveTableFit fit;
+  const CurveRefusal why =
+      solveWithCurve(at, radius, request.curve, request.strainIn, answer.curveTable, scratch, fit);
+  answer.curveFitError = fit.worstMidpointError;
+  if (why != CurveRefusal::none) return refuse(answer, curveRefusal(request, why, fit)), false;
   return true;
 }
 
@@ -121,11 +110,8 @@ void solveFlattenedPass(const Request& request, Answer& answer, PassResult& scra
 // step of both marches must lie before its last position. "" or why not.
 std::string tableCoverage(const char* name, const PropertyPoints* table, const PassResult& r) {
   if (table == nullptr || table->count < kMaxTablePoints) return "";
-  float reach = 0;
-  if (r.exit.steps > 0) reach = r.exit.step[r.exit.steps - 1].X;
-  if (r.entry.steps > 0) reach = std::fmax(reach, r.entry.step[0].X);
   const float last = table->positions[table->count - 1];
-  if (reach < last) return "";
+  if (farthestStep(r) < last) return "";
   return std::string(name) + ": the table ends at X = " + shown(last) +
          ", inside the arc of contact (XL = " + shown(r.XL) +
          "); a table of 50 points must reach past the entry plane";
