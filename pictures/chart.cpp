@@ -109,13 +109,8 @@ std::string axisTitle(const std::string& name, const std::string& unit) {
 
 ChartLayout layoutChart(const Chart& chart) {
   ChartLayout layout;
-  layout.titleLines = wrapText(chart.title, kWidth - 40, kTitleFont);
-  double y = 28 + 21 * static_cast<double>(layout.titleLines.size() - 1);
-  if (!chart.subtitle.empty()) {
-    layout.subtitleLines = wrapText(chart.subtitle, kWidth - 40, kTextFont);
-    layout.subtitleY = y += 20;
-    y += kSubtitleLineHeight * static_cast<double>(layout.subtitleLines.size() - 1);
-  }
+  double y = layoutTitles(chart.title, chart.subtitle, kWidth, layout.titleLines,
+                         layout.subtitleLines, layout.subtitleY);
   auto [ex, ey] = extents(chart);
   layout.empty = ex.empty();
   Frame frame;

@@ -284,13 +284,8 @@ std::string axisTitle(const std::string& name, const std::string& unit) {
 // Header lines from the top: title, subtitle, note, plane marks; returns
 // the y where the top panel starts.
 double layoutHeader(Layout& layout, const FrictionHill& hill) {
-  layout.titleLines = wrapText(hill.title, kWidth - 40, kTitleFont);
-  double y = 28 + 21 * static_cast<double>(layout.titleLines.size() - 1);
-  if (!hill.subtitle.empty()) {
-    layout.subtitleLines = wrapText(hill.subtitle, kWidth - 40, kTextFont);
-    layout.subtitleY = y += 20;
-    y += kSubtitleLineHeight * static_cast<double>(layout.subtitleLines.size() - 1);
-  }
+  double y = layoutTitles(hill.title, hill.subtitle, kWidth, layout.titleLines,
+                         layout.subtitleLines, layout.subtitleY);
   if (!hill.neutral) layout.noteY = y += 20;
   if (std::isfinite(hill.contactLength)) layout.planeY = y += 22;
   return y + 10;

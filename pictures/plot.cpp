@@ -378,6 +378,17 @@ void openSvg(SvgWriter& svg, double width, double height, const std::string& cls
                    {"font-size", num(kTextFont)}});
 }
 
+double layoutTitles(const std::string& title, const std::string& subtitle, double width,
+                    std::vector<std::string>& titleLines,
+                    std::vector<std::string>& subtitleLines, double& subtitleY) {
+  titleLines = wrapText(title, width - 40, kTitleFont);
+  double y = 28 + 21 * static_cast<double>(titleLines.size() - 1);
+  if (subtitle.empty()) return y;
+  subtitleLines = wrapText(subtitle, width - 40, kTextFont);
+  subtitleY = y += 20;
+  return y + kSubtitleLineHeight * static_cast<double>(subtitleLines.size() - 1);
+}
+
 void drawTitles(SvgWriter& svg, double width, const std::vector<std::string>& titleLines,
                 const std::vector<std::string>& subtitleLines, double subtitleY) {
   const double cx = width / 2;

@@ -110,6 +110,12 @@ double lastLabelOverhang(const Axis& x);
 // Splits `text` at blanks into lines no wider than `width` at `fontSize`.
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize);
 
+// Wraps the title and the subtitle (if any) for a picture `width` wide and
+// sets where the subtitle starts; returns the baseline of the last line.
+double layoutTitles(const std::string& title, const std::string& subtitle, double width,
+                    std::vector<std::string>& titleLines,
+                    std::vector<std::string>& subtitleLines, double& subtitleY);
+
 // The title lines (bold) and the subtitle lines from subtitleY on, centred
 // on a picture `width` wide.
 void drawTitles(SvgWriter& svg, double width, const std::vector<std::string>& titleLines,
