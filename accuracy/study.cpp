@@ -106,11 +106,6 @@ const char* contactName(ArcContact c) {
   return names[static_cast<int>(c)];
 }
 
-const char* formulaName(Formula f) {
-  static const char* const names[] = {"Ekelund", "Hill", "Sims", "Bland-Ford"};
-  return names[static_cast<int>(f)];
-}
-
 PassComparison comparePass(const StudyPass& pass) {
   PassComparison c;
   c.pass = pass;

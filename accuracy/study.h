@@ -32,7 +32,6 @@ const char* contactName(ArcContact c);
 // no neutral point.
 enum class Formula { ekelund, hill, sims, blandFord };
 inline constexpr int kFormulaCount = 4;
-const char* formulaName(Formula f);
 
 // One pass of the study.
 struct PassComparison {

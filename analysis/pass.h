@@ -14,6 +14,11 @@ namespace orowan {
 inline constexpr int kMaxSteps = 500;       // steps a march stores at most
 inline constexpr int kMaxTablePoints = 50;  // points of a property table
 
+// The position (mm from the exit plane) past any arc of contact at which
+// the analysis's own tables end, and to which a table given is extended
+// to hold its last value.
+inline constexpr float kTableEnd = 10000.0f;
+
 // A property along the arc of contact, piecewise linear: positions in mm
 // from the exit plane, ascending, with the property's value at each. A
 // position outside every interval [x(k), x(k+1)) takes the default of the

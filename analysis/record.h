@@ -6,14 +6,17 @@
 
 #include <cstdint>
 
+#include "analysis/pass.h"
 #include "analysis/real.h"
 
 namespace orowan {
 
 using Integer = std::int32_t;
 
-constexpr int kHistoryCapacity = 500;  // steps per side
-constexpr int kTableCapacity = 50;     // points per property table
+// The record holds what the library call gives back: a march's steps and
+// a table's points.
+constexpr int kHistoryCapacity = kMaxSteps;      // steps per side
+constexpr int kTableCapacity = kMaxTablePoints;  // points per property table
 
 // Piecewise-linear property against position; points numbered from 1.
 struct PropertyTable {

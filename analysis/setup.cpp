@@ -2,6 +2,7 @@
 // geometry of the arc of contact.
 #include "analysis/analysis.h"
 #include "analysis/math.h"
+#include "analysis/pass.h"
 
 namespace orowan {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 void spanTable(PropertyTable& table) {
   table.count = 2;
   table.positions[0] = -1000.0;
-  table.positions[1] = 10000.0;
+  table.positions[1] = kTableEnd;
   table.values[1] = table.values[0];
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace batch {
+namespace orowan::batch {
 
 ByteSource::ByteSource(int fd) : fd_(fd), buffer_(1 << 16) {}
 
@@ -37,4 +37,4 @@ int ByteSource::firstNonBlankAhead() {
   return -1;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

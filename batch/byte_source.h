@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace batch {
+namespace orowan::batch {
 
 class ByteSource {
  public:
@@ -39,4 +39,4 @@ class ByteSource {
   bool refill();
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

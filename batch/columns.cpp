@@ -5,12 +5,11 @@
 
 #include "batch/job.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
-using orowan::PassInput;
-using orowan::PassResult;
-using orowan::StepValues;
+using passes::PassValues;
+using passes::Summary;
 
 constexpr InputColumn kInputs[kInputCount] = {
     {"R", UnitKind::length, Need::required, nullptr, &PassInput::R, "roll radius"},
@@ -38,15 +37,15 @@ constexpr ResultColumn typed(const char* name, UnitKind unit, int input, const c
   return {name, unit, Presence::typed, nullptr, nullptr, input, meaning};
 }
 
-// A value of the pass.
+// A summary value of the pass.
 constexpr ResultColumn ofPass(const char* name, UnitKind unit, Presence presence,
-                              float PassResult::*field, const char* meaning) {
+                              double Summary::*field, const char* meaning) {
   return {name, unit, presence, field, nullptr, 0, meaning};
 }
 
 // A value worked out around the pass.
 constexpr ResultColumn around(const char* name, UnitKind unit, Presence presence,
-                              float JobValues::*value, const char* meaning) {
+                              float PassValues::*value, const char* meaning) {
   return {name, unit, presence, nullptr, value, 0, meaning};
 }
 
@@ -58,23 +57,23 @@ constexpr ResultColumn kResults[] = {
     typed("SGB", UnitKind::stress, kSGB, "back tension"),
     typed("SGF", UnitKind::stress, kSGF, "front tension"),
     typed("U", UnitKind::none, kU, "friction coefficient"),
-    ofPass("REDUCTION_RATIO", UnitKind::none, Presence::summary, &PassResult::REDUCTION_RATIO,
+    ofPass("REDUCTION_RATIO", UnitKind::none, Presence::summary, &Summary::reductionRatio,
            "reduction ratio"),
-    ofPass("XL", UnitKind::length, Presence::geometry, &PassResult::XL, "contact length"),
-    ofPass("OM", UnitKind::degrees, Presence::summary, &PassResult::OM, "contact angle"),
-    ofPass("XN", UnitKind::length, Presence::neutralPoint, &PassResult::XN,
+    ofPass("XL", UnitKind::length, Presence::geometry, &Summary::contactLength, "contact length"),
+    ofPass("OM", UnitKind::degrees, Presence::summary, &Summary::contactAngle, "contact angle"),
+    ofPass("XN", UnitKind::length, Presence::neutralPoint, &Summary::neutralPosition,
            "neutral point from the exit plane"),
-    ofPass("ON", UnitKind::degrees, Presence::neutralPoint, &PassResult::ON, "neutral angle"),
-    ofPass("NEUTRAL_F", UnitKind::forcePerWidth, Presence::neutralPoint, &PassResult::NEUTRAL_F,
+    ofPass("ON", UnitKind::degrees, Presence::neutralPoint, &Summary::neutralAngle, "neutral angle"),
+    ofPass("NEUTRAL_F", UnitKind::forcePerWidth, Presence::neutralPoint, &Summary::neutralForce,
            "horizontal force at the neutral point"),
-    ofPass("NEUTRAL_P", UnitKind::stress, Presence::neutralPoint, &PassResult::NEUTRAL_P,
+    ofPass("NEUTRAL_P", UnitKind::stress, Presence::neutralPoint, &Summary::neutralPressure,
            "roll pressure at the neutral point"),
-    ofPass("PM", UnitKind::stress, Presence::neutralPoint, &PassResult::PM, "mean roll pressure"),
-    ofPass("ROLLING_FORCE", UnitKind::load, Presence::neutralPoint, &PassResult::ROLLING_FORCE,
+    ofPass("PM", UnitKind::stress, Presence::neutralPoint, &Summary::meanRollPressure, "mean roll pressure"),
+    ofPass("ROLLING_FORCE", UnitKind::load, Presence::neutralPoint, &Summary::rollingForce,
            "rolling force"),
-    ofPass("G", UnitKind::torque, Presence::neutralPoint, &PassResult::G,
+    ofPass("G", UnitKind::torque, Presence::neutralPoint, &Summary::torque,
            "rolling torque, both rolls"),
-    ofPass("TORQUE_ARM", UnitKind::length, Presence::neutralPoint, &PassResult::TORQUE_ARM,
+    ofPass("TORQUE_ARM", UnitKind::length, Presence::neutralPoint, &Summary::torqueArm,
            "torque arm"),
 };
 
@@ -88,31 +87,31 @@ constexpr ResultColumn kLaterResults[] = {
     typed("E", UnitKind::stress, kE, "Young's modulus of the rolls"),
     typed("NU", UnitKind::none, kNU, "Poisson's ratio of the rolls"),
     typed("V", UnitKind::speed, kV, "roll surface speed"),
-    around("EPS_IN", UnitKind::none, Presence::strain, &JobValues::EPS_IN,
+    around("EPS_IN", UnitKind::none, Presence::strain, &PassValues::EPS_IN,
            "equivalent strain at the entry plane"),
-    around("EPS_OUT", UnitKind::none, Presence::strain, &JobValues::EPS_OUT,
+    around("EPS_OUT", UnitKind::none, Presence::strain, &PassValues::EPS_OUT,
            "equivalent strain at the exit plane"),
-    around("Y_ENTRY", UnitKind::stress, Presence::line, &JobValues::Y_ENTRY,
+    around("Y_ENTRY", UnitKind::stress, Presence::line, &PassValues::Y_ENTRY,
            "flow stress at the entry plane"),
-    around("Y_EXIT", UnitKind::stress, Presence::line, &JobValues::Y_EXIT,
+    around("Y_EXIT", UnitKind::stress, Presence::line, &PassValues::Y_EXIT,
            "flow stress at the exit plane"),
-    around("Y_MEAN", UnitKind::stress, Presence::geometry, &JobValues::Y_MEAN,
+    around("Y_MEAN", UnitKind::stress, Presence::geometry, &PassValues::Y_MEAN,
            "mean flow stress over the contact length"),
-    around("R_FLAT", UnitKind::length, Presence::flattened, &JobValues::R_FLAT,
+    around("R_FLAT", UnitKind::length, Presence::flattened, &PassValues::R_FLAT,
            "flattened roll radius"),
-    around("R_FLAT_ITERATIONS", UnitKind::none, Presence::search, &JobValues::R_FLAT_ITERATIONS,
+    around("R_FLAT_ITERATIONS", UnitKind::none, Presence::search, &PassValues::R_FLAT_ITERATIONS,
            "passes solved in the search for it"),
-    around("R_FLAT_RESIDUAL", UnitKind::none, Presence::flattened, &JobValues::R_FLAT_RESIDUAL,
+    around("R_FLAT_RESIDUAL", UnitKind::none, Presence::flattened, &PassValues::R_FLAT_RESIDUAL,
            "(Hitchcock's radius of the force - R_FLAT) / R_FLAT"),
-    around("FORWARD_SLIP", UnitKind::none, Presence::neutralPoint, &JobValues::FORWARD_SLIP,
+    around("FORWARD_SLIP", UnitKind::none, Presence::neutralPoint, &PassValues::FORWARD_SLIP,
            "forward slip"),
-    around("BACKWARD_SLIP", UnitKind::none, Presence::neutralPoint, &JobValues::BACKWARD_SLIP,
+    around("BACKWARD_SLIP", UnitKind::none, Presence::neutralPoint, &PassValues::BACKWARD_SLIP,
            "backward slip"),
-    around("V_EXIT", UnitKind::speed, Presence::rollSpeed, &JobValues::V_EXIT,
+    around("V_EXIT", UnitKind::speed, Presence::rollSpeed, &PassValues::V_EXIT,
            "strip speed at the exit"),
-    around("V_ENTRY", UnitKind::speed, Presence::rollSpeed, &JobValues::V_ENTRY,
+    around("V_ENTRY", UnitKind::speed, Presence::rollSpeed, &PassValues::V_ENTRY,
            "strip speed at the entry"),
-    around("POWER", UnitKind::power, Presence::rollSpeed, &JobValues::POWER,
+    around("POWER", UnitKind::power, Presence::rollSpeed, &PassValues::POWER,
            "rolling power of both rolls per metre of width"),
 };
 
@@ -129,29 +128,36 @@ constexpr StepColumn kSteps[] = {
 
 // Whether the pass got far enough for a column of this presence.
 bool passReached(Presence presence, const PassJob& job) {
-  const orowan::Outcome outcome = job.result.outcome;
+  const passes::Answer& a = job.answer;
   switch (presence) {
-    case Presence::geometry:
-      return outcome != orowan::Outcome::fault || job.result.fault.stage > orowan::Stage::geometry;
-    case Presence::summary: return outcome != orowan::Outcome::fault;
-    case Presence::neutralPoint: return outcome == orowan::Outcome::neutralPoint;
-    case Presence::rollSpeed: return outcome == orowan::Outcome::neutralPoint && job.has[kV];
+    case Presence::geometry: return passes::passedGeometry(a);
+    case Presence::summary: return passes::hasSummary(a);
+    case Presence::neutralPoint: return passes::hasNeutralPoint(a);
+    case Presence::rollSpeed: return passes::hasNeutralPoint(a) && job.has[kV];
     default: return false;
   }
 }
 
 // Whether a column of this presence has a value for the job.
 bool reached(Presence presence, const PassJob& job) {
+  const passes::Answer& a = job.answer;
   switch (presence) {
     case Presence::typed: return true;
     case Presence::line: return job.readable;
-    case Presence::strain: return job.readable && job.strainKnown;
-    case Presence::search: return job.readable && job.has[kE];
+    case Presence::strain: return job.readable && a.strainKnown;
+    case Presence::search: return job.readable && a.flattened;
     case Presence::flattened:
-      return passReported(job) && job.has[kE] &&
-             job.flattening.status == orowan::FlatteningStatus::settled;
+      return passReported(job) && a.flattened && a.flattening.status == passes::FlatteningStatus::settled;
     default: return passReported(job) && passReached(presence, job);
   }
+}
+
+// The converged solver gives the pass's summary; of the values around a
+// pass only the flow stress of the line (strain, flattening, slips,
+// speeds and power are the console's passes').
+bool givenBySolver(const ResultColumn& column, Solver solver) {
+  return solver == Solver::console || column.presence == Presence::typed ||
+         column.presence == Presence::line || column.field != nullptr;
 }
 
 }  // namespace
@@ -188,57 +194,67 @@ std::span<const ResultColumn> laterResultColumns() { return kLaterResults; }
 
 // Typed values are given as typed; the others only for a readable line
 // (and a reported pass that got far enough).
-std::optional<float> resultValue(const ResultColumn& column, const PassJob& job) {
+std::optional<CellNumber> resultNumber(const ResultColumn& column, const PassJob& job) {
   if (column.unit == UnitKind::word) return std::nullopt;
   if (column.presence == Presence::typed) {
     if (!job.has[column.input]) return std::nullopt;
-    return job.typed[column.input];
+    return CellNumber{job.typed[column.input], true};
   }
-  if (!reached(column.presence, job)) return std::nullopt;
-  const float value = column.field != nullptr ? job.result.*column.field : job.values.*column.value;
-  return toOutput(value, column.unit, job.units);
+  const passes::Answer& a = job.answer;
+  if (!givenBySolver(column, a.solver) || !reached(column.presence, job)) return std::nullopt;
+  if (column.field == nullptr) return CellNumber{toOutput(a.values.*column.value, column.unit, job.units), true};
+  const double value = a.summary.*column.field;
+  if (a.solver == Solver::console) return CellNumber{toOutput(static_cast<float>(value), column.unit, job.units), true};
+  return CellNumber{toOutputDouble(value, column.unit, job.units), false};
+}
+
+std::optional<float> resultValue(const ResultColumn& column, const PassJob& job) {
+  const auto number = resultNumber(column, job);
+  if (!number) return std::nullopt;
+  return static_cast<float>(number->value);
 }
 
 const char* resultWord(const ResultColumn& column, const PassJob& job) {
   if (column.unit != UnitKind::word || !job.has[column.input]) return nullptr;
-  return job.curve.kind == orowan::FlowCurve::Kind::swift ? "swift" : "ludwik";
+  return job.request.curve.kind == passes::FlowCurve::Kind::swift ? "swift" : "ludwik";
 }
 
 std::span<const StepColumn> stepColumns() { return kSteps; }
 
-float stepValue(const StepColumn& column, const orowan::StepValues& step, Units units) {
+float stepValue(const StepColumn& column, const StepValues& step, Units units) {
   if (column.field == nullptr) return static_cast<float>(step.SL_ST);
   return toOutput(step.*column.field, column.unit, units);
 }
 
 std::string_view statusText(const PassJob& job, char (&buffer)[16]) {
   if (!job.readable) return "error";
-  if (job.noFlattenedRadius) return "no flattened radius";
-  switch (job.result.outcome) {
-    case orowan::Outcome::neutralPoint: return "ok";
-    case orowan::Outcome::noNeutralPoint: return "no neutral point";
-    case orowan::Outcome::fault: break;
+  switch (job.answer.status) {
+    case passes::Status::ok: return "ok";
+    case passes::Status::noNeutralPoint: return "no neutral point";
+    case passes::Status::notConverged: return "not converged";
+    case passes::Status::noFlattenedRadius: return "no flattened radius";
+    default: break;
   }
-  const int n = std::snprintf(buffer, sizeof buffer, "M%d", job.result.fault.number);
+  const int n = std::snprintf(buffer, sizeof buffer, "M%d", job.answer.fault.number);
   return std::string_view(buffer, static_cast<std::size_t>(n));
 }
 
-const char* stageName(orowan::Stage stage) {
+const char* stageName(Stage stage) {
   switch (stage) {
-    case orowan::Stage::input: return "input";
-    case orowan::Stage::geometry: return "geometry";
-    case orowan::Stage::exitMarch:
-    case orowan::Stage::entryMarch: return "march";
-    case orowan::Stage::load: return "load";
-    case orowan::Stage::summary: return "summary";
+    case Stage::input: return "input";
+    case Stage::geometry: return "geometry";
+    case Stage::exitMarch:
+    case Stage::entryMarch: return "march";
+    case Stage::load: return "load";
+    case Stage::summary: return "summary";
   }
   return "";
 }
 
-const char* sideName(orowan::Stage stage) {
-  if (stage == orowan::Stage::exitMarch) return "exit";
-  if (stage == orowan::Stage::entryMarch) return "entry";
+const char* sideName(Stage stage) {
+  if (stage == Stage::exitMarch) return "exit";
+  if (stage == Stage::entryMarch) return "entry";
   return nullptr;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -13,11 +13,11 @@
 
 #include "analysis/pass.h"
 #include "batch/units.h"
+#include "passes/request.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct PassJob;
-struct JobValues;
 
 // ---- input
 
@@ -42,7 +42,7 @@ struct InputColumn {
   UnitKind unit;  // UnitKind::word for CURVE, the one column that is not a number
   Need need;
   const char* defaultText;          // for Need::defaulted
-  float orowan::PassInput::*field;  // where the analysis takes it, or nullptr
+  float PassInput::*field;  // where the analysis takes it, or nullptr
   const char* meaning;
 };
 
@@ -81,8 +81,8 @@ struct ResultColumn {
   const char* name;
   UnitKind unit;
   Presence presence;
-  float orowan::PassResult::*field;  // a value of the pass, or nullptr
-  float JobValues::*value;           // else a value worked out around the pass, or nullptr
+  double passes::Summary::*field;    // a summary value of the pass, or nullptr
+  float passes::PassValues::*value;  // else a value worked out around the pass, or nullptr
   int input;                         // InputIndex for Presence::typed
   const char* meaning;
 };
@@ -96,8 +96,19 @@ std::span<const ResultColumn> resultColumns();
 // saw, the flattened radius, the slips, speeds and power.
 std::span<const ResultColumn> laterResultColumns();
 
-// The column's value for the job in output units, or nothing (also for
-// CURVE, a word: see resultWord).
+// A cell's number in output units: a single-precision value (the inputs,
+// the console's pass and everything around it) or a double (the
+// converged solver's summary).
+struct CellNumber {
+  double value;
+  bool single;
+};
+
+// The column's number for the job, or nothing (also for CURVE, a word:
+// see resultWord).
+std::optional<CellNumber> resultNumber(const ResultColumn& column, const PassJob& job);
+
+// The same as a single value (the pictures, which show console passes).
 std::optional<float> resultValue(const ResultColumn& column, const PassJob& job);
 
 // The word of a UnitKind::word column ("swift", "ludwik"), or nullptr.
@@ -108,23 +119,24 @@ const char* resultWord(const ResultColumn& column, const PassJob& job);
 struct StepColumn {
   const char* name;
   UnitKind unit;
-  float orowan::StepValues::*field;  // nullptr for SL/ST, an integer
+  float StepValues::*field;  // nullptr for SL/ST, an integer
 };
 
 std::span<const StepColumn> stepColumns();
 
 // The step's value in output units (SL/ST as 1.0 or 2.0).
-float stepValue(const StepColumn& column, const orowan::StepValues& step, Units units);
+float stepValue(const StepColumn& column, const StepValues& step, Units units);
 
 // ---- status
 
-// "ok", "no neutral point", "M6103", "no flattened radius" or "error";
+// "ok", "no neutral point", "not converged", "M6103", "no flattened
+// radius" or "error";
 // `buffer` holds the M text.
 std::string_view statusText(const PassJob& job, char (&buffer)[16]);
 
 // "input", "geometry", "march", "load" or "summary"; the side of a march
 // ("exit", "entry") or nullptr.
-const char* stageName(orowan::Stage stage);
-const char* sideName(orowan::Stage stage);
+const char* stageName(Stage stage);
+const char* sideName(Stage stage);
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 void append(CsvField& field, int c) {
@@ -106,4 +106,4 @@ bool CsvReader::next(CsvRecord& record) {
   return true;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

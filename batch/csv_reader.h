@@ -10,7 +10,7 @@
 
 #include "batch/byte_source.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct CsvField {
   std::string text;      // at most kMaxFieldBytes bytes are kept
@@ -50,4 +50,4 @@ class CsvReader {
   void skipToLineEnd();
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 constexpr int kExponentLimit = 1000;
@@ -152,4 +152,4 @@ std::string Decimal::text() const {
   return out;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

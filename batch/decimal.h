@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace batch {
+namespace orowan::batch {
 
 // sign * digits * 10^exponent; `digits` holds decimal digits, most
 // significant first, without leading zeros ("" is zero).
@@ -36,4 +36,4 @@ class Decimal {
   std::string scaledTo(int exponent) const;  // digits at a lower exponent
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

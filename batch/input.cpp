@@ -7,7 +7,7 @@
 #include "batch/csv_reader.h"
 #include "batch/json_reader.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 void trimBlanks(std::string& text) {
@@ -269,4 +269,4 @@ std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format
   return std::make_unique<CsvSource>(bytes);
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

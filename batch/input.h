@@ -10,7 +10,7 @@
 #include "batch/byte_source.h"
 #include "batch/columns.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct FieldText {
   bool present = false;  // the line has the column (CSV: the header names it; JSON: the key)
@@ -66,4 +66,4 @@ struct SourceError {
   SourceProblem problem;
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

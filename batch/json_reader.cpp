@@ -2,7 +2,7 @@
 // them, line counting throughout.
 #include "batch/json_reader.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -158,4 +158,4 @@ bool JsonArrayReader::openArray(JsonElement& element) {
   return true;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -11,7 +11,7 @@
 
 #include "batch/byte_source.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct JsonElement {
   long line = 0;                         // the line the element starts on
@@ -49,4 +49,4 @@ class JsonArrayReader {
   bool openArray(JsonElement& element);
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

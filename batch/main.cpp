@@ -2,4 +2,4 @@
 // or JSON. See --help.
 #include "batch/run.h"
 
-int main(int argc, char** argv) { return batch::runBatch(argc, argv); }
+int main(int argc, char** argv) { return orowan::batch::runBatch(argc, argv); }

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 constexpr const char* kDescription =
@@ -213,4 +213,4 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   return -1;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

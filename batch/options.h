@@ -9,7 +9,7 @@
 #include "batch/sweep.h"
 #include "batch/units.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct Options {
   std::string input = "-";   // "-": standard input
@@ -38,4 +38,4 @@ inline constexpr int kStatusUsage = 2;
 // has been written to standard error).
 int parseCommandLine(int argc, char** argv, Options& options);
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 constexpr int kSlots = 4;
@@ -100,4 +100,4 @@ void removeTemporariesOnSignal() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

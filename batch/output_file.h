@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace batch {
+namespace orowan::batch {
 
 // Buffered writes to a file descriptor; a failed write throws
 // std::runtime_error naming the output.
@@ -49,4 +49,4 @@ class OutputFile {
 // signal's default action. Call once at start.
 void removeTemporariesOnSignal();
 
-}  // namespace batch
+}  // namespace orowan::batch

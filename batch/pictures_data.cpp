@@ -2,9 +2,11 @@
 // of the analysis; this is the one place that reads a PassResult for it.
 #include "batch/pictures_data.h"
 
+#include "batch/solve.h"
+
 #include "batch/writers.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 namespace pics = orowan::pictures;
@@ -17,7 +19,7 @@ std::string valueWithUnit(const char* name, float value, UnitKind unit, Units un
 }
 
 // One march's steps in output units; P and F as the result file gives them.
-pics::MarchSteps marchSteps(const orowan::March& march, Units units) {
+pics::MarchSteps marchSteps(const March& march, Units units) {
   pics::MarchSteps m;
   for (int i = 0; i < march.steps; ++i) {
     const orowan::StepValues& s = march.step[i];
@@ -33,12 +35,12 @@ pics::MarchSteps marchSteps(const orowan::March& march, Units units) {
 // Why a pass has no loads, or nothing at all; "" for a pass that is whole.
 std::string noteOf(const PassJob& job) {
   if (!job.readable) return "Not computed: " + job.problem;
-  if (job.noFlattenedRadius) return "No flattened radius: " + job.note + "; nothing of the pass is given.";
-  if (job.result.outcome == orowan::Outcome::noNeutralPoint) {
+  if (noFlattenedRadius(job)) return "No flattened radius: " + flatteningNote(job) + "; nothing of the pass is given.";
+  if (job.answer.status == passes::Status::noNeutralPoint) {
     return "No neutral point: the force curves of the two marches do not meet, so there are no loads.";
   }
-  if (job.result.outcome != orowan::Outcome::fault) return "";
-  const orowan::Fault& fault = job.result.fault;
+  if (job.answer.status != passes::Status::fault) return "";
+  const Fault& fault = job.answer.fault;
   std::string where = stageName(fault.stage);
   if (const char* side = sideName(fault.stage)) where += std::string(", ") + side + " side";
   if (fault.step > 0) where += ", step " + std::to_string(fault.step);
@@ -79,7 +81,7 @@ std::vector<pics::Row> summaryRows(const PassJob& job) {
 }
 
 // Every step of a march, every step column, as the result file's texts.
-pics::StepTable stepTable(const char* caption, const orowan::March& march, Units units) {
+pics::StepTable stepTable(const char* caption, const March& march, Units units) {
   pics::StepTable table;
   table.caption = caption;
   for (const StepColumn& column : stepColumns()) {
@@ -109,7 +111,7 @@ std::string floatText(float value) {
   return std::string(shortestText(value, buffer));
 }
 
-bool hasHill(const PassJob& job) { return passReported(job) && job.result.outcome != orowan::Outcome::fault; }
+bool hasHill(const PassJob& job) { return passes::hasSummary(job.answer) && job.answer.pass != nullptr; }
 
 // A flow curve given instead of Y: ", swift K 55 kgf/mm², N 0.22, EPS0 0.012"
 // (and the strain brought in, EPS), or "".
@@ -158,14 +160,15 @@ pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
   pics::FrictionHill hill;
   hill.title = inputsText(job);
   hill.subtitle = passName(job, sweep);
-  if (job.has[kE] && job.flattening.status == orowan::FlatteningStatus::settled) {
-    hill.subtitle += "; roll radius R " + floatText(job.input.R) + " mm, drawn over the flattened arc, R′ " +
-                     floatText(job.values.R_FLAT) + " mm";
+  const passes::Answer& a = job.answer;
+  if (a.flattened && a.flattening.status == passes::FlatteningStatus::settled) {
+    hill.subtitle += "; roll radius R " + floatText(job.request.input.R) + " mm, drawn over the flattened arc, R′ " +
+                     floatText(a.values.R_FLAT) + " mm";
   }
-  hill.exitMarch = marchSteps(job.result.exit, job.units);
-  hill.entryMarch = marchSteps(job.result.entry, job.units);
-  const orowan::PassResult& r = job.result;
-  if (r.outcome == orowan::Outcome::neutralPoint) {
+  const PassResult& r = *a.pass;
+  hill.exitMarch = marchSteps(r.exit, job.units);
+  hill.entryMarch = marchSteps(r.entry, job.units);
+  if (r.outcome == Outcome::neutralPoint) {
     hill.neutral = pics::NeutralPoint{r.XN, toOutput(r.NEUTRAL_P, UnitKind::stress, job.units),
                                       toOutput(r.NEUTRAL_F, UnitKind::forcePerWidth, job.units)};
   }
@@ -182,9 +185,11 @@ pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::
   report.inputs = inputRows(job);
   report.summary = summaryRows(job);
   report.hill = hasHill(job) ? hill : nullptr;
-  if (passReported(job) && job.result.exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", job.result.exit, job.units));
-  if (passReported(job) && job.result.entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", job.result.entry, job.units));
+  if (const PassResult* r = job.answer.pass) {
+    if (r->exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", r->exit, job.units));
+    if (r->entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", r->entry, job.units));
+  }
   return report;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

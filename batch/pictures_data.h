@@ -11,7 +11,7 @@
 #include "batch/sweep.h"
 #include "pictures/pictures.h"
 
-namespace batch {
+namespace orowan::batch {
 
 // A unit as pictures and pages show it: "kgf/mm²", "t·m/m", "MPa", "°";
 // "" for a ratio.
@@ -42,4 +42,4 @@ orowan::pictures::FrictionHill frictionHill(const PassJob& job, const Sweep& swe
 orowan::pictures::PassReport passReport(const PassJob& job, const Sweep& sweep,
                                         const orowan::pictures::FrictionHill* hill);
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -16,7 +16,7 @@
 #include "batch/pictures_data.h"
 #include "batch/pictures_sweep.h"
 
-namespace batch {
+namespace orowan::batch {
 
 namespace pics = orowan::pictures;
 
@@ -293,4 +293,4 @@ std::string runDate() {
   return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &parts));
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -17,7 +17,7 @@
 #include "batch/sweep.h"
 #include "batch/writers.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct PictureSettings {
   std::string svgDir;       // "" for no SVG files
@@ -59,4 +59,4 @@ int lineNumberDigits(int fd);
 // SOURCE_DATE_EPOCH (in UTC) when that is set, for reproducible pages.
 std::string runDate();
 
-}  // namespace batch
+}  // namespace orowan::batch

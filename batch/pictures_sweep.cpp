@@ -5,7 +5,7 @@
 
 #include "batch/pictures_data.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 namespace pics = orowan::pictures;
@@ -186,4 +186,4 @@ void SweepCollector::forEachChart(const std::function<void(const SweepChart&)>& 
   }
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -14,7 +14,7 @@
 #include "batch/sweep.h"
 #include "pictures/chart.h"
 
-namespace batch {
+namespace orowan::batch {
 
 // Which input record a pass belongs to: its line, and its place among the
 // records that start on that line (JSON objects may share one), from 1.
@@ -79,4 +79,4 @@ class SweepCollector : public ResultWriter {
   std::vector<Record> records_;
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

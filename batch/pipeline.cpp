@@ -10,11 +10,10 @@
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 
-#include "batch/exact.h"
 #include "batch/request.h"
 #include "batch/solve.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 // Jobs handed out and taken back; at most as many exist as tokens.
@@ -85,9 +84,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return nullptr;
   };
   auto solve = [&writers, &settings](PassJob* job) {
-    job->exactMode = settings.solver == Solver::converged;
-    if (job->exactMode) solveExactJob(*job);
-    else solveJob(*job);
+    solveJob(*job, settings.solver);
     job->texts.resize(writers.size());
     for (std::size_t w = 0; w < writers.size(); ++w) {
       job->texts[w].clear();
@@ -120,4 +117,4 @@ long countPasses(PassSource& source, const Sweep& sweep) {
   return lines * sweep.caseCount();
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -11,7 +11,7 @@
 #include "batch/sweep.h"
 #include "batch/writers.h"
 
-namespace batch {
+namespace orowan::batch {
 
 struct RunSettings {
   std::string inputName;  // for messages: "passes.csv", or "stdin"
@@ -30,4 +30,4 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
 // The passes of `source` (lines times sweep cases), for the progress total.
 long countPasses(PassSource& source, const Sweep& sweep);
 
-}  // namespace batch
+}  // namespace orowan::batch

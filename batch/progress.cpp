@@ -1,6 +1,6 @@
 #include "batch/progress.h"
 
-namespace batch {
+namespace orowan::batch {
 
 Progress::Progress(bool enabled, long total, std::FILE* terminal)
     : enabled_(enabled), total_(total), terminal_(terminal) {}
@@ -37,4 +37,4 @@ void Progress::finish() {
   shown_ = false;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
-namespace batch {
+namespace orowan::batch {
 
 class Progress {
  public:
@@ -29,4 +29,4 @@ class Progress {
   void show(double seconds);
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

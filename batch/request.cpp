@@ -8,8 +8,9 @@
 
 #include "console/limits.h"
 #include "console/value_text.h"
+#include "passes/solve.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 // What the console's reader would say, as a message about the column.
@@ -25,16 +26,10 @@ std::string unreadable(const std::string& column, const std::string& text, int f
 // A value text as a typed REAL: 0 or the F number.
 int readText(const std::string& text, bool tooLong, float& value) {
   const int length = static_cast<int>(text.size());
-  if (tooLong || length > console::kMaxValueText) return 6408;
-  return console::readRealText(text.data(), length, value);
+  if (tooLong || length > orowan::console::kMaxValueText) return 6408;
+  return orowan::console::readRealText(text.data(), length, value);
 }
 
-// The shortest text of a float, for messages.
-std::string shown(float value) {
-  char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  return std::string(buffer, end);
-}
 
 bool given(const FieldText& field) { return field.present && !field.text.empty(); }
 
@@ -47,9 +42,9 @@ bool continuesSchedule(const InputLine& line, const Sweep& sweep) {
 // CURVE's word, any case.
 std::string readCurveKind(const FieldText& field, PassJob& job) {
   if (!given(field)) return "";
-  using Kind = orowan::FlowCurve::Kind;
-  if (strcasecmp(field.text.c_str(), "swift") == 0) job.curve.kind = Kind::swift;
-  else if (strcasecmp(field.text.c_str(), "ludwik") == 0) job.curve.kind = Kind::ludwik;
+  using Kind = passes::FlowCurve::Kind;
+  if (strcasecmp(field.text.c_str(), "swift") == 0) job.request.curve.kind = Kind::swift;
+  else if (strcasecmp(field.text.c_str(), "ludwik") == 0) job.request.curve.kind = Kind::ludwik;
   else return "column CURVE: expected swift or ludwik, found \"" + field.text + "\"";
   job.has[kCURVE] = true;
   return "";
@@ -67,7 +62,7 @@ std::string readAbsent(int c, const InputLine& line, long caseIndex, const Sched
     return job.has[c] = true, "";
   }
   if (column.need == Need::defaulted) {
-    console::readRealText(column.defaultText, static_cast<int>(std::char_traits<char>::length(column.defaultText)),
+    orowan::console::readRealText(column.defaultText, static_cast<int>(std::char_traits<char>::length(column.defaultText)),
                           job.typed[c]);
     return job.has[c] = true, "";
   }
@@ -109,16 +104,16 @@ std::string checkBounds(const PassJob& job) {
     if (!job.has[b.column]) continue;
     const float v = job.typed[b.column];
     const bool bad = b.open ? !(v > 0) : !(v >= 0) || (b.column == kNU && !(v < 0.5f));
-    if (bad) return std::string("column ") + inputColumns()[b.column].name + ": " + b.says + ", found " + shown(v);
+    if (bad) return std::string("column ") + inputColumns()[b.column].name + ": " + b.says + ", found " + passes::singleText(v);
   }
   if (job.has[kE] && !(toAnalysis(job.typed[kE], UnitKind::stress, job.units) > 0))
-    return "column E: must be above 0, found " + shown(job.typed[kE]);
+    return "column E: must be above 0, found " + passes::singleText(job.typed[kE]);
   return "";
 }
 
 // Y or a flow curve with the parameters of its kind, not both.
 std::string checkCurve(const PassJob& job) {
-  const bool swift = job.curve.kind == orowan::FlowCurve::Kind::swift;
+  const bool swift = job.request.curve.kind == passes::FlowCurve::Kind::swift;
   if (!job.has[kCURVE]) {
     for (int c : {kK, kN, kEPS0, kS0}) {
       if (job.has[c]) return std::string("column ") + inputColumns()[c].name + ": a flow curve's parameter, but CURVE is empty";
@@ -139,28 +134,31 @@ std::string checkCurve(const PassJob& job) {
 
 // The curve in the analysis's units (kgf/mm^2).
 void fillCurve(PassJob& job) {
-  job.curve.K = toAnalysis(job.typed[kK], UnitKind::stress, job.units);
-  job.curve.N = job.typed[kN];
-  job.curve.EPS0 = job.has[kEPS0] ? job.typed[kEPS0] : 0.0;
-  job.curve.S0 = job.has[kS0] ? toAnalysis(job.typed[kS0], UnitKind::stress, job.units) : 0.0;
+  passes::FlowCurve& curve = job.request.curve;
+  curve.K = toAnalysis(job.typed[kK], UnitKind::stress, job.units);
+  curve.N = job.typed[kN];
+  curve.EPS0 = job.has[kEPS0] ? job.typed[kEPS0] : 0.0;
+  curve.S0 = job.has[kS0] ? toAnalysis(job.typed[kS0], UnitKind::stress, job.units) : 0.0;
 }
 
 // The strain brought in: EPS, the line before's on a schedule line, or 0;
 // and the strain taken out, for the next line. "" or the problem.
 std::string takeStrain(const InputLine& line, const Sweep& sweep, long caseIndex, const Schedule& schedule,
-                       PassJob& job) {
-  JobValues& v = job.values;
-  job.strainKnown = true;
-  if (given(line.fields[kEPS]) && sweep.varyOf(kEPS) == nullptr && !job.has[kEPS]) job.strainKnown = false;
-  else if (job.has[kEPS]) v.EPS_IN = job.typed[kEPS];
-  else if (!continuesSchedule(line, sweep) || schedule.first()) v.EPS_IN = 0;
-  else if (schedule.strainKnown(caseIndex)) v.EPS_IN = schedule.strainOut(caseIndex);
-  else job.strainKnown = false;
-  if (!job.strainKnown && job.has[kCURVE])
+                       PassJob& job, float& strainOut) {
+  passes::Request& r = job.request;
+  r.strainKnown = true;
+  float in = 0;
+  if (given(line.fields[kEPS]) && sweep.varyOf(kEPS) == nullptr && !job.has[kEPS]) r.strainKnown = false;
+  else if (job.has[kEPS]) in = job.typed[kEPS];
+  else if (!continuesSchedule(line, sweep) || schedule.first()) in = 0;
+  else if (schedule.strainKnown(caseIndex)) in = schedule.strainOut(caseIndex);
+  else r.strainKnown = false;
+  r.strainIn = in;
+  if (!r.strainKnown && job.has[kCURVE])
     return "column EPS: empty, and the line before left no strain to carry on (give EPS)";
   const float H1 = job.typed[kH1], H2 = job.typed[kH2];
-  if (!(job.has[kH1] && job.has[kH2] && H2 > 0 && H1 >= H2 && v.EPS_IN >= 0)) job.strainKnown = false;
-  if (job.strainKnown) v.EPS_OUT = static_cast<float>(orowan::strainOut(H1, H2, v.EPS_IN));
+  if (!(job.has[kH1] && job.has[kH2] && H2 > 0 && H1 >= H2 && in >= 0)) r.strainKnown = false;
+  if (r.strainKnown) strainOut = static_cast<float>(passes::strainOut(H1, H2, in));
   return "";
 }
 
@@ -175,8 +173,8 @@ std::string readFrictionTable(const TableText& text, PassJob& job) {
     return "column U: the table has " + std::to_string(n) + " positions (X) and " +
            std::to_string(text.values.size()) + " values (U)";
   if (n == 0) return "column U: the table is empty";
-  if (n > static_cast<std::size_t>(orowan::kMaxTablePoints)) return "column U: the table has more than 50 points";
-  orowan::PropertyPoints& table = job.frictionTable;
+  if (n > static_cast<std::size_t>(kMaxTablePoints)) return "column U: the table has more than 50 points";
+  PropertyPoints& table = job.frictionTable;
   table.count = static_cast<int>(n);
   for (std::size_t k = 0; k < n; ++k) {
     for (const bool position : {true, false}) {
@@ -186,39 +184,41 @@ std::string readFrictionTable(const TableText& text, PassJob& job) {
       if (fault != 0) return unreadable(std::string("U (") + (position ? "X" : "U") + " " + std::to_string(k + 1) + ")", t, fault);
     }
     if (k > 0 && !(table.positions[k] > table.positions[k - 1]))
-      return "column U: the positions must ascend, but X " + std::to_string(k + 1) + " = " + shown(table.positions[k]) +
-             " follows " + shown(table.positions[k - 1]);
+      return "column U: the positions must ascend, but X " + std::to_string(k + 1) + " = " + passes::singleText(table.positions[k]) +
+             " follows " + passes::singleText(table.positions[k - 1]);
   }
-  if (table.positions[0] > 0) return "column U: the table must start at the exit plane (X = 0), not at " + shown(table.positions[0]);
-  if (table.count < orowan::kMaxTablePoints && table.positions[n - 1] < 10000.0f) {
-    table.positions[n] = 10000.0f;
-    table.values[n] = table.values[n - 1];
-    ++table.count;
-  }
+  if (table.positions[0] > 0) return "column U: the table must start at the exit plane (X = 0), not at " + passes::singleText(table.positions[0]);
+  passes::holdLastValue(table);
   return "";
 }
 
-// The typed values in the analysis's units.
-void fillPassInput(PassJob& job) {
-  job.input = orowan::PassInput{};
+// The typed values in the analysis's units, the curve, the rolls and the
+// roll speed: the request.
+void fillRequest(PassJob& job, bool tabled) {
+  passes::Request& r = job.request;
+  r.input = PassInput{};
   for (int c = 0; c < kInputCount; ++c) {
     const InputColumn& column = inputColumns()[c];
-    if (column.field != nullptr && job.has[c]) job.input.*column.field = toAnalysis(job.typed[c], column.unit, job.units);
+    if (column.field != nullptr && job.has[c]) r.input.*column.field = toAnalysis(job.typed[c], column.unit, job.units);
   }
-  if (job.has[kCURVE]) fillCurve(job);
+  r.hasCurve = job.has[kCURVE];
+  if (r.hasCurve) fillCurve(job);
+  if (tabled) r.frictionTable = &job.frictionTable;
+  r.flatten = job.has[kE];
+  if (r.flatten) {
+    const double nu = job.has[kNU] ? job.typed[kNU] : passes::kDefaultPoissonRatio;
+    r.rolls = {toAnalysis(job.typed[kE], UnitKind::stress, job.units), nu};
+  }
+  if (job.has[kV]) r.rollSpeed = job.typed[kV];
 }
 
 // Clears what a job kept of an earlier pass.
 void resetJob(PassJob& job) {
   for (bool& has : job.has) has = false;
-  job.curve = orowan::FlowCurve{};
-  job.strainKnown = false;
+  job.request = passes::Request{};
+  job.request.keepSteps = false;  // the converged solver's nodes are never written
+  job.answer = passes::Answer{};
   job.frictionTable.count = 0;
-  job.yieldTable.count = 0;
-  job.flattening = orowan::Flattening{};
-  job.noFlattenedRadius = false;
-  job.note.clear();
-  job.values = JobValues{};
 }
 
 }  // namespace
@@ -240,15 +240,15 @@ void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units
   if (job.problem.empty()) job.problem = checkBounds(job);
   if (job.problem.empty()) job.problem = checkCurve(job);
   if (job.problem.empty() && tabled) job.problem = readFrictionTable(line.frictionTable, job);
-  std::string strain = line.problem.empty() ? takeStrain(line, sweep, caseIndex, schedule, job) : "";
+  float strainOut = 0;
+  std::string strain = line.problem.empty() ? takeStrain(line, sweep, caseIndex, schedule, job, strainOut) : "";
   if (job.problem.empty()) job.problem = std::move(strain);
   job.readable = job.problem.empty();
   job.reportProblem = !job.readable;
   schedule.set(caseIndex, job.has[kH2], job.typed[kH2]);
-  schedule.setStrain(caseIndex, job.strainKnown, job.values.EPS_OUT);
+  schedule.setStrain(caseIndex, job.request.strainKnown, strainOut);
   if (!job.readable) return;
-  fillPassInput(job);
-  if (tabled) job.input.frictionTable = &job.frictionTable;
+  fillRequest(job, tabled);
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

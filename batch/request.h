@@ -11,7 +11,7 @@
 #include "batch/job.h"
 #include "batch/sweep.h"
 
-namespace batch {
+namespace orowan::batch {
 
 // What the line before left, one per sweep case, for the lines that leave
 // H1 empty (a strip through several passes): its exit thickness and the
@@ -50,4 +50,4 @@ class Schedule {
 void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units units,
                 Schedule& schedule, PassJob& job);
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -14,7 +14,7 @@
 #include "batch/pictures_output.h"
 #include "batch/pipeline.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 // A problem that ends the run before or instead of the passes.
@@ -126,4 +126,4 @@ int runBatch(int argc, char** argv) {
   return kStatusUnreadable;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -1,8 +1,8 @@
 // The whole tool: command line, input, outputs, the run, the exit status.
 #pragma once
 
-namespace batch {
+namespace orowan::batch {
 
 int runBatch(int argc, char** argv);
 
-}  // namespace batch
+}  // namespace orowan::batch

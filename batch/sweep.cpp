@@ -9,7 +9,7 @@
 #include "console/limits.h"
 #include "console/value_text.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 // FROM, FROM + STEP, ... while not above TO; "" or what is wrong.
@@ -32,9 +32,9 @@ std::string readTexts(Vary& vary) {
   for (const std::string& text : vary.texts) {
     float value = 0;
     const int length = static_cast<int>(text.size());
-    const int fault = length > console::kMaxValueText
+    const int fault = length > orowan::console::kMaxValueText
                           ? 6408
-                          : console::readRealText(text.data(), length, value);
+                          : orowan::console::readRealText(text.data(), length, value);
     if (fault != 0) {
       return "the value " + text + " does not read as a single-precision number (F" +
              std::to_string(fault) + ")";
@@ -102,4 +102,4 @@ std::size_t Sweep::valueIndex(const Vary& vary, long caseIndex) const {
   return 0;
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace batch {
+namespace orowan::batch {
 
 inline constexpr long kMaxValuesPerVary = 10000;
 inline constexpr long kMaxCasesPerLine = 1000000;
@@ -36,4 +36,4 @@ class Sweep {
   std::vector<Vary> varies_;
 };
 
-}  // namespace batch
+}  // namespace orowan::batch

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 bool converts(UnitKind kind) {
@@ -50,4 +50,8 @@ float toOutput(float value, UnitKind kind, Units units) {
   return roundToSingle(static_cast<double>(value) * kNewtonsPerKgf);
 }
 
-}  // namespace batch
+double toOutputDouble(double value, UnitKind kind, Units units) {
+  return units == Units::si && converts(kind) ? value * kNewtonsPerKgf : value;
+}
+
+}  // namespace orowan::batch

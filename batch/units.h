@@ -6,7 +6,7 @@
 // 1 t m/m = 9.80665 kN m/m.
 #pragma once
 
-namespace batch {
+namespace orowan::batch {
 
 enum class Units { report, si };
 
@@ -39,4 +39,8 @@ float toAnalysis(float value, UnitKind kind, Units units);
 // beyond the single range, as a store would round).
 float toOutput(float value, UnitKind kind, Units units);
 
-}  // namespace batch
+// A double result (the converged solver's) as the output gives it: in SI
+// times 9.80665 for the kinds that convert, in double.
+double toOutputDouble(double value, UnitKind kind, Units units);
+
+}  // namespace orowan::batch

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "batch/exact.h"
+#include "batch/solve.h"
 
-namespace batch {
+namespace orowan::batch {
 namespace {
 
 // A CSV field: quoted when it holds a comma, a quote or a line end.
@@ -44,32 +44,34 @@ void putJsonNumber(std::string& out, float value) {
   if (!std::isfinite(value)) out.push_back('"');
 }
 
-// A fault of the line's own pass (not one met in a flattened-radius search).
-bool faulted(const PassJob& job) { return passReported(job) && job.result.outcome == orowan::Outcome::fault; }
-
-void putDouble(std::string& out, double value) {
-  char buffer[32];
-  out.append(shortestDoubleText(value, buffer));
+// A fault of the line's own console pass (not one met in a
+// flattened-radius search, nor the converged solver's, which has no
+// stage or step).
+const Fault* consoleFault(const PassJob& job) {
+  const passes::Answer& a = job.answer;
+  if (!passReported(job) || a.status != passes::Status::fault || a.solver != Solver::console) return nullptr;
+  return &a.fault;
 }
 
-// With --solver converged: the pass's columns from the converged answer
-// (true), nothing for those it has no value for (true), or the column as
-// usual (false: the inputs as typed, the yield stress of the line).
-template <typename Put>
-bool putExactCell(const ResultColumn& column, const PassJob& job, Put put) {
-  if (!job.exactMode) return false;
-  if (!availableWithExact(column)) return put(std::nullopt), true;
-  if (!exactColumn(column)) return false;
-  return put(exactValue(column, job)), true;
+// The message column: the line's problem, why no flattened radius was
+// found, the fault's message or formula; nullptr for none.
+const char* messageOf(const PassJob& job, std::string& note) {
+  if (!job.readable) return job.problem.c_str();
+  if (noFlattenedRadius(job)) return (note = flatteningNote(job)).c_str();
+  if (job.answer.status != passes::Status::fault) return nullptr;
+  return job.answer.solver == Solver::console ? job.answer.fault.message : job.answer.convergedWhere;
+}
+
+// A cell's number: the shortest text of its float, or of its double.
+void putCellNumber(std::string& out, CellNumber number) {
+  if (number.single) return putNumber(out, static_cast<float>(number.value));
+  char buffer[32];
+  out.append(shortestDoubleText(number.value, buffer));
 }
 
 // A CSV cell: the number, the word, or nothing.
 void putCsvCell(std::string& t, const ResultColumn& column, const PassJob& job) {
-  const auto exact = [&t](std::optional<double> value) {
-    if (value) putDouble(t, *value);
-  };
-  if (putExactCell(column, job, exact)) return;
-  if (const auto value = resultValue(column, job)) putNumber(t, *value);
+  if (const auto number = resultNumber(column, job)) putCellNumber(t, *number);
   else if (const char* word = resultWord(column, job)) putCsvText(t, word);
 }
 
@@ -107,26 +109,18 @@ void CsvResultWriter::begin() {
 // not apply.
 void putCsvStatus(std::string& t, const PassJob& job) {
   char buffer[16];
-  if (job.exactMode) {
-    t.push_back(',');
-    t.append(exactStatusText(job, buffer));
-    t.push_back(',');
-    if (!job.readable) putCsvText(t, job.problem);
-    else if (const char* where = exactFaultMessage(job)) putCsvText(t, where);
-    return (void)t.append(",,,");
-  }
+  std::string note;
   t.push_back(',');
   t.append(statusText(job, buffer));
   t.push_back(',');
-  if (!job.readable) putCsvText(t, job.problem);
-  else if (job.noFlattenedRadius) putCsvText(t, job.note);
-  if (!faulted(job)) return (void)t.append(",,,");
-  const orowan::Fault& fault = job.result.fault;
-  putCsvText(t, fault.message);
-  t.append(",").append(stageName(fault.stage)).append(",");
-  if (const char* side = sideName(fault.stage)) t.append(side);
+  if (const char* message = messageOf(job, note)) putCsvText(t, message);
+  const Fault* fault = consoleFault(job);
+  if (fault == nullptr) return (void)t.append(",,,");
+  const Fault& f = *fault;
+  t.append(",").append(stageName(f.stage)).append(",");
+  if (const char* side = sideName(f.stage)) t.append(side);
   t.push_back(',');
-  if (fault.step > 0) putInteger(t, fault.step);
+  if (f.step > 0) putInteger(t, f.step);
 }
 
 void CsvResultWriter::render(const PassJob& job, std::string& t) const {
@@ -143,7 +137,7 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
   }
   if (layout_.stepsPerSide) {
     t.push_back(',');
-    if (const auto steps = stepsPerSide(job)) putInteger(t, *steps);
+    if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
   }
   t.push_back('\n');
 }
@@ -157,7 +151,7 @@ class CsvStepWriter : public CsvWriter {
   void render(const PassJob& job, std::string& text) const override;
 
  private:
-  void renderMarch(const PassJob& job, const char* side, const orowan::March& march, std::string& t) const;
+  void renderMarch(const PassJob& job, const char* side, const March& march, std::string& t) const;
 };
 
 void CsvStepWriter::begin() {
@@ -167,12 +161,12 @@ void CsvStepWriter::begin() {
 }
 
 void CsvStepWriter::render(const PassJob& job, std::string& t) const {
-  if (!passReported(job)) return;
-  renderMarch(job, "exit", job.result.exit, t);
-  renderMarch(job, "entry", job.result.entry, t);
+  if (job.answer.pass == nullptr) return;
+  renderMarch(job, "exit", job.answer.pass->exit, t);
+  renderMarch(job, "entry", job.answer.pass->entry, t);
 }
 
-void CsvStepWriter::renderMarch(const PassJob& job, const char* side, const orowan::March& march,
+void CsvStepWriter::renderMarch(const PassJob& job, const char* side, const March& march,
                                 std::string& t) const {
   for (int i = 0; i < march.steps; ++i) {
     putInteger(t, job.line);
@@ -207,31 +201,21 @@ class JsonWriter : public ResultWriter {
   Layout layout_;
   bool steps_;
   bool first_ = true;
-  void renderMarch(const orowan::March& march, std::string& t) const;
+  void renderMarch(const March& march, std::string& t) const;
 };
 
 // status, message, stage, side, step: null when they do not apply.
 void putJsonStatus(std::string& t, const PassJob& job) {
   char buffer[16];
+  std::string note;
   t.append(",\"status\":");
-  putJsonString(t, job.exactMode ? exactStatusText(job, buffer) : statusText(job, buffer));
+  putJsonString(t, statusText(job, buffer));
   t.append(",\"message\":");
-  if (job.exactMode) {
-    const char* where = exactFaultMessage(job);
-    if (!job.readable) putJsonString(t, job.problem);
-    else if (where != nullptr) putJsonString(t, where);
-    else t.append("null");
-    return (void)t.append(",\"stage\":null,\"side\":null,\"step\":null");
-  }
-  if (!faulted(job)) {
-    if (!job.readable) putJsonString(t, job.problem);
-    else if (job.noFlattenedRadius) putJsonString(t, job.note);
-    else t.append("null");
-    t.append(",\"stage\":null,\"side\":null,\"step\":null");
-    return;
-  }
-  const orowan::Fault& fault = job.result.fault;
-  putJsonString(t, fault.message);
+  if (const char* message = messageOf(job, note)) putJsonString(t, message);
+  else t.append("null");
+  const Fault* f = consoleFault(job);
+  if (f == nullptr) return (void)t.append(",\"stage\":null,\"side\":null,\"step\":null");
+  const Fault& fault = *f;
   t.append(",\"stage\":");
   putJsonString(t, stageName(fault.stage));
   t.append(",\"side\":");
@@ -245,13 +229,10 @@ void putJsonStatus(std::string& t, const PassJob& job) {
 // ,"NAME":value, the value a number, a word or null.
 void putJsonCell(std::string& t, const ResultColumn& column, const PassJob& job) {
   t.append(",\"").append(column.name).append("\":");
-  const auto exact = [&t](std::optional<double> value) {
-    if (value) putDouble(t, *value);
-    else t.append("null");
-  };
-  if (putExactCell(column, job, exact)) return;
-  if (const auto value = resultValue(column, job)) putJsonNumber(t, *value);
-  else if (const char* word = resultWord(column, job)) putJsonString(t, word);
+  if (const auto number = resultNumber(column, job)) {
+    if (number->single) putJsonNumber(t, static_cast<float>(number->value));
+    else putCellNumber(t, *number);
+  } else if (const char* word = resultWord(column, job)) putJsonString(t, word);
   else t.append("null");
 }
 
@@ -264,21 +245,21 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
   for (const ResultColumn& column : laterResultColumns()) putJsonCell(t, column, job);
   if (layout_.stepsPerSide) {
     t.append(",\"STEPS_PER_SIDE\":");
-    if (const auto steps = stepsPerSide(job)) putInteger(t, *steps);
+    if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
     else t.append("null");
   }
-  if (steps_ && passReported(job) && !job.exactMode) {
+  if (steps_ && job.answer.pass != nullptr) {
     t.append(",\"steps\":{\"exit\":");
-    renderMarch(job.result.exit, t);
+    renderMarch(job.answer.pass->exit, t);
     t.append(",\"entry\":");
-    renderMarch(job.result.entry, t);
+    renderMarch(job.answer.pass->entry, t);
     t.push_back('}');
   }
   t.push_back('}');
 }
 
 // Column arrays: {"X":[...],"PHI":[...],...}.
-void JsonWriter::renderMarch(const orowan::March& march, std::string& t) const {
+void JsonWriter::renderMarch(const March& march, std::string& t) const {
   char open = '{';
   for (const StepColumn& column : stepColumns()) {
     t.push_back(open);
@@ -313,4 +294,4 @@ std::unique_ptr<ResultWriter> makeJsonWriter(OutputFile& out, Layout layout, boo
   return std::make_unique<JsonWriter>(out, layout, steps);
 }
 
-}  // namespace batch
+}  // namespace orowan::batch

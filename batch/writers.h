@@ -13,7 +13,7 @@
 #include "batch/job.h"
 #include "batch/output_file.h"
 
-namespace batch {
+namespace orowan::batch {
 
 class ResultWriter {
  public:
@@ -47,4 +47,4 @@ std::unique_ptr<ResultWriter> makeJsonWriter(OutputFile& out, Layout layout, boo
 // "185.49", "1e-45", "-0", "inf", "nan". `buffer` holds it.
 std::string_view shortestText(float value, char (&buffer)[32]);
 
-}  // namespace batch
+}  // namespace orowan::batch

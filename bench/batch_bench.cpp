@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "passes/solve.h"
 #include "batch/input.h"
 #include "batch/request.h"
 #include "batch/writers.h"
@@ -24,15 +25,15 @@ std::string csvLines() {
 // Per line: the record, its value texts read as typed REALs, the input.
 void BM_BatchReadLine(benchmark::State& state) {
   const std::string csv = csvLines();
-  batch::Sweep sweep;
-  static batch::PassJob job;
+  orowan::batch::Sweep sweep;
+  static orowan::batch::PassJob job;
   for (auto _ : state) {
-    batch::ByteSource bytes(csv);
-    auto source = batch::openPassSource(bytes, batch::InputFormat::csv);
-    batch::Schedule schedule(1);
-    batch::InputLine line;
-    while (source->next(line)) batch::prepareJob(line, sweep, 0, batch::Units::report, schedule, job);
-    benchmark::DoNotOptimize(job.input.R);
+    orowan::batch::ByteSource bytes(csv);
+    auto source = orowan::batch::openPassSource(bytes, orowan::batch::InputFormat::csv);
+    orowan::batch::Schedule schedule(1);
+    orowan::batch::InputLine line;
+    while (source->next(line)) orowan::batch::prepareJob(line, sweep, 0, orowan::batch::Units::report, schedule, job);
+    benchmark::DoNotOptimize(job.request.input.R);
   }
   state.SetItemsProcessed(state.iterations() * kLines);
 }
@@ -41,15 +42,15 @@ BENCHMARK(BM_BatchReadLine);
 // One solved example pass written to /dev/null by the given writer.
 template <bool json>
 void BM_BatchWriteResult(benchmark::State& state) {
-  static batch::PassJob job;
+  static orowan::batch::PassJob job;
   job.readable = true;
-  job.input = {100, 2, 1.5, 20, 0, 0, 0.1f};
+  job.request.input = {100, 2, 1.5, 20, 0, 0, 0.1f};
   for (bool& has : job.has) has = true;
-  orowan::solvePass(job.input, job.result);
+  orowan::passes::solveRequest(job.request, job.answer, job.scratch);
   const int fd = ::open("/dev/null", O_WRONLY);
   {
-    batch::OutputFile out(fd, "/dev/null");
-    auto writer = json ? batch::makeJsonWriter(out, {}, true) : batch::makeCsvResultWriter(out, {});
+    orowan::batch::OutputFile out(fd, "/dev/null");
+    auto writer = json ? orowan::batch::makeJsonWriter(out, {}, true) : orowan::batch::makeCsvResultWriter(out, {});
     writer->begin();
     std::string text;
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "analysis/analysis.h"
-#include "analysis/flow_curve.h"
+#include "passes/flow_curve.h"
 #include "analysis/pass.h"
 #include "console/reader.h"
 #include "console/writer.h"
@@ -85,8 +85,8 @@ BENCHMARK(BM_LibraryPass);
 void BM_LibraryPassFullYieldTable(benchmark::State& state) {
   static orowan::PassResult result;
   static orowan::PropertyPoints table;
-  const orowan::FlowCurve swift{orowan::FlowCurve::Kind::swift, 55.0, 0.22, 0.012, 0};
-  orowan::yieldTableFromCurve(swift, 100, 2, 1.5f, 0.0, table, 1e-12);
+  const orowan::passes::FlowCurve swift{orowan::passes::FlowCurve::Kind::swift, 55.0, 0.22, 0.012, 0};
+  orowan::passes::yieldTableFromCurve(swift, 100, 2, 1.5f, 0.0, table, 1e-12);
   orowan::PassInput input;
   input.R = 100, input.H1 = 2, input.H2 = 1.5, input.friction = 0.1f;
   input.yieldTable = &table;
@@ -143,14 +143,14 @@ void BM_ReadPassValues(benchmark::State& state) {
   for (auto _ : state) {
     bench::rewindConsole();
     for (int prompt = 0; prompt < 5; ++prompt) {
-      console::beginRead();
-      console::getRealItem(v[prompt]);
-      if (prompt == 1 || prompt == 3) console::getRealItem(v[prompt == 1 ? 5 : 6]);
-      console::endRead();
+      orowan::console::beginRead();
+      orowan::console::getRealItem(v[prompt]);
+      if (prompt == 1 || prompt == 3) orowan::console::getRealItem(v[prompt == 1 ? 5 : 6]);
+      orowan::console::endRead();
     }
-    console::beginRead();
-    console::getIntegerItem(answer);
-    console::endRead();
+    orowan::console::beginRead();
+    orowan::console::getIntegerItem(answer);
+    orowan::console::endRead();
     benchmark::DoNotOptimize(v);
     benchmark::DoNotOptimize(answer);
   }

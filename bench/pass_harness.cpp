@@ -6,7 +6,8 @@
 #include <string_view>
 
 #include "console/failures.h"
-#include "console/memory_console.h"
+#include "program/faults.h"
+#include "testing/memory_console.h"
 #include "program/dialogue.h"
 
 namespace bench {
@@ -21,16 +22,16 @@ void useMemoryConsole(const char* input, std::size_t size) {
   rewindConsole();
 }
 
-void rewindConsole() { console::memory::start({.input = served, .keepOutput = false}); }
+void rewindConsole() { orowan::testing::start({.input = served, .keepOutput = false}); }
 
 int runProgram() {
-  return console::memory::run([] { orowan::runDialogue(); });
+  return orowan::testing::run([] { orowan::runDialogue(); });
 }
 
-long writeCalls() { return console::memory::writeCalls(); }
-long writtenBytes() { return console::memory::outputBytes(); }
+long writeCalls() { return orowan::testing::writeCalls(); }
+long writtenBytes() { return orowan::testing::outputBytes(); }
 
-void enableTraps() { console::setUpFloatingPoint(); }
+void enableTraps() { orowan::program::setUpFaults(); }
 void disableTraps() {
   fedisableexcept(FE_ALL_EXCEPT);
   std::feclearexcept(FE_ALL_EXCEPT);

@@ -4,12 +4,11 @@
 #include <cfenv>
 #include <cstring>
 
-#include "analysis/fault.h"
 #include "console/io_errors.h"
 #include "console/platform.h"
 #include "console/writer.h"
 
-namespace console {
+namespace orowan::console {
 namespace {
 
 struct Message {
@@ -57,12 +56,11 @@ struct ReportText {
   platform::exitProcess(status);
 }
 
-// The console's answer to a fault of the analysis: the M-class report.
-[[noreturn]] void reportMathFault(int number, const char* message) {
+}  // namespace
+
+void reportMathFault(int number, const char* message) {
   reportRuntimeError('M', number, ": MATH", nullptr, message);
 }
-
-}  // namespace
 
 const char* ioErrorMessage(int number) {
   for (const Message& m : kIoMessages)
@@ -117,11 +115,10 @@ void stopProgram() {
   platform::exitProcess(0);
 }
 
-void setUpFloatingPoint() {
-  orowan::setFaultHandler(reportMathFault);
+void setUpFloatingPoint(void (*onTrap)(int code)) {
   std::feclearexcept(FE_ALL_EXCEPT);
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
-  platform::installFaultHandler(orowan::raiseTrappedFault);
+  platform::installFaultHandler(onTrap);
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -3,7 +3,7 @@
 
 #include "console/platform.h"
 
-namespace console {
+namespace orowan::console {
 
 // Writes the report to standard error and ends the process with status 1.
 // `context` is ": READ(" style with `unit` "CON", or ": MATH" with no unit.
@@ -21,9 +21,12 @@ const char* ioErrorMessage(int number);
 // The normal end: "Stop - Program terminated." and status 0.
 [[noreturn]] void stopProgram();
 
-// Traps invalid operation, division by zero and overflow, and makes every
-// fault of the analysis (trapped, or a math function's domain error) an
-// M-class report that ends the process.
-void setUpFloatingPoint();
+// The M-class report of an arithmetic fault (": MATH" and the message);
+// ends the process with status 1.
+[[noreturn]] void reportMathFault(int number, const char* message);
 
-}  // namespace console
+// Traps invalid operation, division by zero and overflow; a trap calls
+// `onTrap` with the signal's si_code (the caller decides what a fault is).
+void setUpFloatingPoint(void (*onTrap)(int code));
+
+}  // namespace orowan::console

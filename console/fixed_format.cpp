@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace console {
+namespace orowan::console {
 namespace {
 
 constexpr int kSignificant = 7;        // digits an F field keeps at most
@@ -290,4 +290,4 @@ void formatInteger(std::int32_t v, int w, int m, char* out) {
   justify(text, usable ? integerText(v, w, m, text) : -1, w, out);
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace console {
+namespace orowan::console {
 
 // The widest Fw.d or Iw field a list may hold.
 constexpr int kMaxFieldWidth = 255;
@@ -32,4 +32,4 @@ void justify(const char* text, int length, int w, char* out);
 void formatFixed(float x, int w, int d, char* out);
 void formatInteger(std::int32_t v, int w, int m, char* out);
 
-}  // namespace console
+}  // namespace orowan::console

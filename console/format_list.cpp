@@ -3,7 +3,7 @@
 
 #include "console/fixed_format.h"
 
-namespace console {
+namespace orowan::console {
 
 // Reads a list's text once and fills its items; the list stays invalid
 // unless the text reaches its closing parenthesis cleanly.
@@ -147,4 +147,4 @@ FormatList::FormatList(const char* text) : text_(text) {
   resumeAt_ = 0;  // no inner groups: a list resumes at its start
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace console {
+namespace orowan::console {
 
 // One parsed format item. Quoted text refers into the list's own text.
 struct FormatItem {
@@ -42,4 +42,4 @@ class FormatList {
   friend struct FormatListParser;  // fills the items once, at construction
 };
 
-}  // namespace console
+}  // namespace orowan::console

@@ -2,7 +2,7 @@
 // console/failures.cpp holds their messages.
 #pragma once
 
-namespace console {
+namespace orowan::console {
 
 enum IoError : int {
   kIntegerRange = 6100,   // INTEGER value (or repeat count) out of range
@@ -25,4 +25,4 @@ enum IoError : int {
   kItemMismatch = 6601,   // item does not suit its data field
 };
 
-}  // namespace console
+}  // namespace orowan::console

@@ -1,7 +1,7 @@
 // The console's fixed sizes.
 #pragma once
 
-namespace console {
+namespace orowan::console {
 
 // One console record: the longest read of standard input, the longest
 // piece of a written record.
@@ -10,4 +10,4 @@ constexpr int kRecordSize = 132;
 // The longest value text the reader holds; a longer one is error 6408.
 constexpr int kMaxValueText = 256;
 
-}  // namespace console
+}  // namespace orowan::console

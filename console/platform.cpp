@@ -7,7 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace console::platform {
+namespace orowan::console::platform {
 namespace {
 
 Hooks hooks;
@@ -107,4 +107,4 @@ void setHooks(const Hooks& replacement) {
   for (WriteStatus& failure : failures) failure = WriteStatus::done;
 }
 
-}  // namespace console::platform
+}  // namespace orowan::console::platform

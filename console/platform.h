@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace console::platform {
+namespace orowan::console::platform {
 
 // Reads at most `max` bytes of standard input. Returns the count, 0 at the
 // end of input, -1 when the read fails. An interrupted read is retried; on
@@ -49,4 +49,4 @@ struct Hooks {
 };
 void setHooks(const Hooks& hooks);
 
-}  // namespace console::platform
+}  // namespace orowan::console::platform

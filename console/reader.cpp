@@ -25,7 +25,7 @@
 #include "console/value_text.h"
 #include "console/writer.h"
 
-namespace console {
+namespace orowan::console {
 namespace {
 
 constexpr char kEndOfFileByte = 26;  // Ctrl-Z
@@ -324,4 +324,4 @@ void openConsoleInput(bool inputIsTerminal) {
   statement = Statement{};
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace console {
+namespace orowan::console {
 
 void beginRead();
 void getRealItem(float& value);
@@ -18,4 +18,4 @@ void endRead();
 // Start-up (and tests): forget any buffered input.
 void openConsoleInput(bool inputIsTerminal);
 
-}  // namespace console
+}  // namespace orowan::console

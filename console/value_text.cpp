@@ -9,7 +9,7 @@
 #include "console/io_errors.h"
 #include "console/limits.h"
 
-namespace console {
+namespace orowan::console {
 namespace {
 
 // The largest single value, exactly, as a double.
@@ -166,4 +166,4 @@ int readIntegerText(const char* text, int length, std::int32_t& value) {
   return 0;
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace console {
+namespace orowan::console {
 
 // A REAL value text: [sign] digits [. digits] [exponent], the exponent a
 // letter E, e, D or d with an optional sign, or a sign alone ("1.5+2").
@@ -18,4 +18,4 @@ int readRealText(const char* text, int length, float& value);
 // F-class number (6100, 6101, 6302, 6303).
 int readIntegerText(const char* text, int length, std::int32_t& value);
 
-}  // namespace console
+}  // namespace orowan::console

@@ -11,7 +11,7 @@
 #include "console/limits.h"
 #include "console/platform.h"
 
-namespace console {
+namespace orowan::console {
 namespace {
 
 constexpr int kRecordBytes = kRecordSize;
@@ -271,4 +271,4 @@ void openConsoleChannel(bool sharedWithInput) {
   statement.overflow = false;
 }
 
-}  // namespace console
+}  // namespace orowan::console

@@ -7,7 +7,7 @@
 
 #include "console/format_list.h"
 
-namespace console {
+namespace orowan::console {
 
 void beginWrite(const FormatList& list);
 void putRealItem(float value);
@@ -24,4 +24,4 @@ bool lineIsOpen();
 // Start-up (and tests): empty record, no line open.
 void openConsoleChannel(bool sharedWithInput);
 
-}  // namespace console
+}  // namespace orowan::console

@@ -22,30 +22,30 @@ namespace {
   std::abort();
 }
 
-void checkJob(const batch::PassJob& job, long lastLine) {
+void checkJob(const orowan::batch::PassJob& job, long lastLine) {
   if (job.line < 1 || job.line < lastLine) finding("line numbers out of order", job.line);
   if (job.readable == !job.problem.empty()) finding("readable and problem disagree", job.line);
   if (!job.readable) return;
-  for (int c = 0; c < batch::kInputCount; ++c) {
-    const batch::InputColumn& column = batch::inputColumns()[c];
-    const bool needed = column.need == batch::Need::required || column.need == batch::Need::defaulted;
-    if (needed && !job.has[c] && !(c == batch::kU && job.input.frictionTable != nullptr))
+  for (int c = 0; c < orowan::batch::kInputCount; ++c) {
+    const orowan::batch::InputColumn& column = orowan::batch::inputColumns()[c];
+    const bool needed = column.need == orowan::batch::Need::required || column.need == orowan::batch::Need::defaulted;
+    if (needed && !job.has[c] && !(c == orowan::batch::kU && job.request.frictionTable != nullptr))
       finding("a readable line without a value", job.line);
     if (job.has[c] && !std::isfinite(job.typed[c])) finding("a value that is not finite", job.line);
-    if (column.field != nullptr && !std::isfinite(job.input.*column.field)) finding("an input that is not finite", job.line);
+    if (column.field != nullptr && !std::isfinite(job.request.input.*column.field)) finding("an input that is not finite", job.line);
   }
-  if (!job.has[batch::kY] && !job.has[batch::kCURVE]) finding("a readable line without a yield stress", job.line);
+  if (!job.has[orowan::batch::kY] && !job.has[orowan::batch::kCURVE]) finding("a readable line without a yield stress", job.line);
 }
 
 // Every line and case of the input, as the tool's input stage reads them.
-void readAll(batch::PassSource& source, const batch::Sweep& sweep, batch::Units units) {
-  batch::Schedule schedule(sweep.caseCount());
-  batch::InputLine line;
-  static batch::PassJob job;
+void readAll(orowan::batch::PassSource& source, const orowan::batch::Sweep& sweep, orowan::batch::Units units) {
+  orowan::batch::Schedule schedule(sweep.caseCount());
+  orowan::batch::InputLine line;
+  static orowan::batch::PassJob job;
   long lastLine = 0;
   while (source.next(line)) {
     for (long c = 0; c < sweep.caseCount(); ++c) {
-      batch::prepareJob(line, sweep, c, units, schedule, job);
+      orowan::batch::prepareJob(line, sweep, c, units, schedule, job);
       checkJob(job, lastLine);
       lastLine = job.line;
     }
@@ -58,15 +58,15 @@ void readAll(batch::PassSource& source, const batch::Sweep& sweep, batch::Units 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const int mode = data[0];
-  const batch::InputFormat formats[] = {batch::InputFormat::detect, batch::InputFormat::csv, batch::InputFormat::json,
-                                        batch::InputFormat::detect};
-  batch::Sweep sweep;
+  const orowan::batch::InputFormat formats[] = {orowan::batch::InputFormat::detect, orowan::batch::InputFormat::csv, orowan::batch::InputFormat::json,
+                                        orowan::batch::InputFormat::detect};
+  orowan::batch::Sweep sweep;
   if ((mode & 8) != 0 && !sweep.add("U=0.1:0.2:0.1").empty()) finding("the fixed sweep is refused", 0);
-  batch::ByteSource bytes(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+  orowan::batch::ByteSource bytes(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
   try {
-    auto source = batch::openPassSource(bytes, formats[mode & 3]);
-    readAll(*source, sweep, (mode & 4) != 0 ? batch::Units::si : batch::Units::report);
-  } catch (const batch::SourceError& e) {
+    auto source = orowan::batch::openPassSource(bytes, formats[mode & 3]);
+    readAll(*source, sweep, (mode & 4) != 0 ? orowan::batch::Units::si : orowan::batch::Units::report);
+  } catch (const orowan::batch::SourceError& e) {
     if (e.problem.text.empty()) finding("a source error without a message", e.problem.line);
   }
   return 0;

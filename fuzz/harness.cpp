@@ -11,14 +11,15 @@
 #include <string_view>
 
 #include "console/failures.h"
+#include "program/faults.h"
 #include "console/limits.h"
-#include "console/memory_console.h"
+#include "testing/memory_console.h"
 
 namespace fuzzing {
 namespace {
 
 [[noreturn]] void finding(const char* what) {
-  const std::string_view err = console::memory::err();
+  const std::string_view err = orowan::testing::err();
   std::fprintf(stderr, "fuzz finding: %s\nstandard error: [%.*s]\n", what,
                static_cast<int>(err.size()), err.data());
   std::abort();
@@ -34,8 +35,8 @@ bool startsWith(const char* text, std::size_t length, const char* prefix) {
 InputMode modeFromByte(std::uint8_t byte) {
   InputMode mode;
   mode.terminal = (byte & 1) != 0;
-  mode.chunk = (byte >> 1) % 4 == 0 ? 1 + (byte >> 3) % console::kRecordSize
-                                    : console::kRecordSize;
+  mode.chunk = (byte >> 1) % 4 == 0 ? 1 + (byte >> 3) % orowan::console::kRecordSize
+                                    : orowan::console::kRecordSize;
   return mode;
 }
 
@@ -44,24 +45,24 @@ Outcome runGuarded(const std::uint8_t* input, std::size_t size, InputMode mode, 
   struct sigaction previous = {};
   sigaction(SIGFPE, nullptr, &previous);
   const std::string_view bytes(reinterpret_cast<const char*>(input), size);
-  console::memory::start(
+  orowan::testing::start(
       {.input = bytes, .terminal = mode.terminal, .chunk = mode.chunk, .keepOutput = false});
-  const int status = console::memory::run([&] {
-    if (traps) console::setUpFloatingPoint();
+  const int status = orowan::testing::run([&] {
+    if (traps) orowan::program::setUpFaults();
     body();
   });
   fedisableexcept(FE_ALL_EXCEPT);
   std::feclearexcept(FE_ALL_EXCEPT);
   sigaction(SIGFPE, &previous, nullptr);
-  console::memory::stop();
+  orowan::testing::stop();
   Outcome outcome;
   outcome.exited = status >= 0;
   outcome.status = status;
   return outcome;
 }
 
-const char* errorText() { return console::memory::err().data(); }
-std::size_t errorLength() { return console::memory::err().size(); }
+const char* errorText() { return orowan::testing::err().data(); }
+std::size_t errorLength() { return orowan::testing::err().size(); }
 
 // A report is "\r\nrun-time error " C NNNN context "\r\n- " message "\r\n",
 // and an F-class message is the one of its number.
@@ -95,7 +96,7 @@ void checkOutcome(const Outcome& outcome) {
   if (messageLength < 3 || message[messageLength - 2] != '\r' || message[messageLength - 1] != '\n')
     finding("report does not end with its message and CR LF");
   if (code[0] == 'F') {
-    const char* known = console::ioErrorMessage(number);
+    const char* known = orowan::console::ioErrorMessage(number);
     if (*known == '\0' || std::strlen(known) != messageLength - 2 ||
         std::memcmp(known, message, messageLength - 2) != 0)
       finding("F-class report without the message of its number");

@@ -27,18 +27,18 @@ void checkFinite(float value) {
 }
 
 void readReals(int first, int count) {
-  console::beginRead();
+  orowan::console::beginRead();
   for (int i = first; i < first + count; ++i) {
-    console::getRealItem(reals[i]);
+    orowan::console::getRealItem(reals[i]);
     checkFinite(reals[i]);
   }
-  console::endRead();
+  orowan::console::endRead();
 }
 
 void readAnswer() {
-  console::beginRead();
-  console::getIntegerItem(answer);
-  console::endRead();
+  orowan::console::beginRead();
+  orowan::console::getIntegerItem(answer);
+  orowan::console::endRead();
 }
 
 // Each statement consumes at least one byte, so the loop ends with the

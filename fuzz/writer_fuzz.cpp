@@ -32,21 +32,21 @@ float asFloat(std::uint32_t bits) {
 }
 
 void renderStatement() {
-  const console::FormatList list(listText);
-  console::beginWrite(list);
+  const orowan::console::FormatList list(listText);
+  orowan::console::beginWrite(list);
   for (const Item& item : items) {
-    if (item.real) console::putRealItem(asFloat(item.bits));
-    else console::putIntegerItem(static_cast<std::int32_t>(item.bits));
+    if (item.real) orowan::console::putRealItem(asFloat(item.bits));
+    else orowan::console::putIntegerItem(static_cast<std::int32_t>(item.bits));
   }
-  console::endWrite();
+  orowan::console::endWrite();
 }
 
 // The field of width w (1 to kMaxFieldWidth) in a buffer of exactly w
 // bytes, so that a byte written beyond it is an AddressSanitizer finding.
 void convertDirectly(const Item& item, int w, int d) {
   std::vector<char> field(static_cast<std::size_t>(w));
-  if (item.real) console::formatFixed(asFloat(item.bits), w, d, field.data());
-  else console::formatInteger(static_cast<std::int32_t>(item.bits), w, d + 1, field.data());
+  if (item.real) orowan::console::formatFixed(asFloat(item.bits), w, d, field.data());
+  else orowan::console::formatInteger(static_cast<std::int32_t>(item.bits), w, d + 1, field.data());
   for (char c : field) {
     if (c < ' ' || c > '~') {
       std::fprintf(stderr, "fuzz finding: a field byte that is not printable\n");
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   listText = list.data();
   const fuzzing::InputMode inputMode = fuzzing::modeFromByte(mode);
   expectNoFault(fuzzing::runGuarded(nullptr, 0, inputMode, true, renderStatement));
-  fieldWidth = 1 + mode % console::kMaxFieldWidth;
+  fieldWidth = 1 + mode % orowan::console::kMaxFieldWidth;
   const fuzzing::Outcome converted = fuzzing::runGuarded(nullptr, 0, inputMode, true, convertAll);
   if (converted.exited) {
     std::fprintf(stderr, "fuzz finding: a field conversion ended the process\n");

@@ -13,7 +13,7 @@
 namespace orowan {
 namespace {
 
-using console::FormatList;
+using orowan::console::FormatList;
 
 // The prompts' Japanese texts are CP932 bytes.
 const FormatList kRadiusPrompt{
@@ -35,21 +35,21 @@ const FormatList kRepeatPrompt{
 
 // Writes a statement that has no items.
 void say(const FormatList& list) {
-  console::beginWrite(list);
-  console::endWrite();
+  orowan::console::beginWrite(list);
+  orowan::console::endWrite();
 }
 
 // One read statement of one or two REAL values.
 void readReals(Real& first) {
-  console::beginRead();
-  console::getRealItem(first.v);
-  console::endRead();
+  orowan::console::beginRead();
+  orowan::console::getRealItem(first.v);
+  orowan::console::endRead();
 }
 void readReals(Real& first, Real& second) {
-  console::beginRead();
-  console::getRealItem(first.v);
-  console::getRealItem(second.v);
-  console::endRead();
+  orowan::console::beginRead();
+  orowan::console::getRealItem(first.v);
+  orowan::console::getRealItem(second.v);
+  orowan::console::endRead();
 }
 
 // The five prompts; each table is filled as soon as its value is read.
@@ -70,17 +70,17 @@ void askInputs() {
 
 // The front tension is echoed before the back tension.
 void echoInputs() {
-  console::beginWrite(kInputEcho);
+  orowan::console::beginWrite(kInputEcho);
   for (const Real* item : {&rec.R, &rec.H1, &rec.H2, &rec.SGF, &rec.SGB})
-    console::putRealItem(item->v);
-  console::endWrite();
+    orowan::console::putRealItem(item->v);
+  orowan::console::endWrite();
 }
 
 void askRepeat() {
   say(kRepeatPrompt);
-  console::beginRead();
-  console::getIntegerItem(rec.REPEAT_ANSWER);
-  console::endRead();
+  orowan::console::beginRead();
+  orowan::console::getIntegerItem(rec.REPEAT_ANSWER);
+  orowan::console::endRead();
 }
 
 // One pass: the analysis computes, the report writes as it goes.
@@ -104,7 +104,7 @@ void runPass() {
 void runDialogue() {
   for (;;) {
     runPass();
-    if (rec.REPEAT_ANSWER != 1) console::stopProgram();
+    if (rec.REPEAT_ANSWER != 1) orowan::console::stopProgram();
   }
 }
 

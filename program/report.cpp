@@ -9,7 +9,7 @@
 namespace orowan {
 namespace {
 
-using console::FormatList;
+using orowan::console::FormatList;
 
 const FormatList kFirstResultHeading{"(/,/,/,' *** CALCULATED RESULT -- 1 ***')"};
 const FormatList kExitTitle{"(/,/,/,T5,' *** Stress distribution on exit side.***',/)"};
@@ -39,9 +39,9 @@ const FormatList kArm{"(T14,'A',F8.3,'  (MM)',/)"};
 
 // One record with the given real items (none for a title).
 void writeRecord(const FormatList& list, std::initializer_list<const Real*> values = {}) {
-  console::beginWrite(list);
-  for (const Real* value : values) console::putRealItem(value->v);
-  console::endWrite();
+  orowan::console::beginWrite(list);
+  for (const Real* value : values) orowan::console::putRealItem(value->v);
+  orowan::console::endWrite();
 }
 
 void onMarchStart(void*, Side side) {
@@ -82,15 +82,15 @@ void writeColumnHeader() { writeRecord(kColumnHeader); }
 // One row from the current march state.
 void writeStressRow() {
   const RowValues row = workOutRowValues();
-  console::beginWrite(kStressRow);
-  console::putRealItem(rec.X.v);
-  console::putRealItem(row.degrees.v);
-  console::putIntegerItem(rec.SL_ST);
+  orowan::console::beginWrite(kStressRow);
+  orowan::console::putRealItem(rec.X.v);
+  orowan::console::putRealItem(row.degrees.v);
+  orowan::console::putIntegerItem(rec.SL_ST);
   const std::initializer_list<const Real*> rest{&rec.F,   &rec.P, &row.pOverK, &rec.SGX,
                                                  &row.sgxOverK, &rec.TAU, &rec.H, &rec.U,
                                                  &rec.RK, &rec.A, &rec.W};
-  for (const Real* value : rest) console::putRealItem(value->v);
-  console::endWrite();
+  for (const Real* value : rest) orowan::console::putRealItem(value->v);
+  orowan::console::endWrite();
 }
 
 void writeSummary() {

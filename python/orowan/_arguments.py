@@ -156,7 +156,7 @@ def _rolls(E, NU, V):
     """The rolls' modulus, Poisson's ratio and speed, checked."""
     if E is None and NU is not None:
         raise ValueError("NU: Poisson's ratio of the rolls needs E (their Young's modulus)")
-    rolls = dict(E=None, NU=0.3, V=None)
+    rolls = dict(E=None, NU=_orowan.DEFAULT_POISSON_RATIO, V=None)
     if E is not None:
         rolls["E"] = number("E", E)
         if not single(E) > 0:

@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdio>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -25,7 +26,6 @@ namespace {
 // same way). The package has checked that it is finite and in range.
 float single(double x) { return static_cast<float>(x); }
 
-constexpr float kTableEnd = 10000;  // mm: beyond any arc of contact
 double widenedSingle(double x) { return static_cast<double>(single(x)); }
 
 // ---- requests
@@ -48,25 +48,20 @@ std::shared_ptr<const orowan::PropertyPoints> tableOf(const std::optional<Table>
     points->positions[k] = positions.at(k);
     points->values[k] = values.at(k);
   }
-  if (n < orowan::kMaxTablePoints && points->positions[n - 1] < kTableEnd) {
-    points->positions[n] = kTableEnd;
-    points->values[n] = points->values[n - 1];
-    ++points->count;
-  }
+  orowan::passes::holdLastValue(*points);
   return points;
 }
 
 // curve = (kind, K, N, EPS0, S0), kind "swift" or "ludwik".
-void setCurve(Request& request, const py::tuple& curve, double eps) {
+void setCurve(orowan::passes::Request& request, const py::tuple& curve) {
   const std::string kind = py::cast<std::string>(curve[0]);
   if (kind != "swift" && kind != "ludwik") throw py::value_error("curve: swift or ludwik");
   request.hasCurve = true;
-  request.curve.kind = kind == "swift" ? orowan::FlowCurve::Kind::swift : orowan::FlowCurve::Kind::ludwik;
+  request.curve.kind = kind == "swift" ? orowan::passes::FlowCurve::Kind::swift : orowan::passes::FlowCurve::Kind::ludwik;
   request.curve.K = widenedSingle(py::cast<double>(curve[1]));
   request.curve.N = widenedSingle(py::cast<double>(curve[2]));
   request.curve.EPS0 = widenedSingle(py::cast<double>(curve[3]));
   request.curve.S0 = widenedSingle(py::cast<double>(curve[4]));
-  request.strainIn = widenedSingle(eps);
 }
 
 Request makeRequest(double R, double H1, double H2, std::optional<double> Y, double SGB, double SGF,
@@ -74,15 +69,19 @@ Request makeRequest(double R, double H1, double H2, std::optional<double> Y, dou
                     std::optional<Table> frictionTable, std::optional<py::tuple> curve,
                     double eps, const std::string& solver, std::optional<double> E, double NU,
                     std::optional<double> V, bool steps) {
-  Request r;
+  Request request;
+  orowan::passes::Request& r = request.pass;
   orowan::PassInput& in = r.input;
   in.R = single(R), in.H1 = single(H1), in.H2 = single(H2);
   in.meanYieldStress = single(Y.value_or(0)), in.SGB = single(SGB), in.SGF = single(SGF);
   in.friction = single(U.value_or(0));
-  r.given[3] = Y.has_value(), r.given[6] = U.has_value();
-  r.yieldTable = tableOf(yieldTable);
-  r.frictionTable = tableOf(frictionTable);
-  if (curve) setCurve(r, *curve, eps);
+  request.given[3] = Y.has_value(), request.given[6] = U.has_value();
+  request.yieldTable = tableOf(yieldTable);
+  request.frictionTable = tableOf(frictionTable);
+  r.yieldTable = request.yieldTable.get();
+  r.frictionTable = request.frictionTable.get();
+  r.strainIn = widenedSingle(eps);  // with or without a curve: the strain out follows it
+  if (curve) setCurve(r, *curve);
   if (solver != "console" && solver != "converged") throw py::value_error("solver: console or converged");
   r.solver = solver == "console" ? Solver::console : Solver::converged;
   if (E) {
@@ -91,7 +90,7 @@ Request makeRequest(double R, double H1, double H2, std::optional<double> Y, dou
   }
   if (V) r.rollSpeed = widenedSingle(*V);
   r.keepSteps = steps;
-  return r;
+  return request;
 }
 
 // ---- answers
@@ -102,6 +101,7 @@ const char* statusName(Status status) {
     case Status::noNeutralPoint: return "no neutral point";
     case Status::notConverged: return "not converged";
     case Status::fault: return "fault";
+    case Status::noFlattenedRadius: return "no flattened radius";
     case Status::refused: return "refused";
     case Status::outOfMemory: return "out of memory";
     case Status::notSolved: return "not solved";
@@ -109,13 +109,14 @@ const char* statusName(Status status) {
   return "";
 }
 
-const char* flatteningName(orowan::FlatteningStatus status) {
+const char* flatteningName(orowan::passes::FlatteningStatus status) {
+  using orowan::passes::FlatteningStatus;
   switch (status) {
-    case orowan::FlatteningStatus::settled: return "settled";
-    case orowan::FlatteningStatus::belowMinimumGauge: return "below minimum gauge";
-    case orowan::FlatteningStatus::notSettled: return "not settled";
-    case orowan::FlatteningStatus::noNeutralPoint: return "no neutral point";
-    case orowan::FlatteningStatus::fault: return "fault";
+    case FlatteningStatus::settled: return "settled";
+    case FlatteningStatus::belowMinimumGauge: return "below minimum gauge";
+    case FlatteningStatus::notSettled: return "not settled";
+    case FlatteningStatus::noNeutralPoint: return "no neutral point";
+    case FlatteningStatus::fault: return "fault";
   }
   return "";
 }
@@ -125,20 +126,60 @@ py::object textOrNone(const std::string& s) { return s.empty() ? py::none() : py
 
 // Summary, neutral step, grid, curve and mill values in the order of
 // PassResult's fields (the package's _VALUE_FIELDS).
-py::tuple valuesOf(const Answer& a) {
-  const Summary& s = a.summary;
+const char* stageName(orowan::Stage stage) {
+  switch (stage) {
+    case orowan::Stage::input: return "input";
+    case orowan::Stage::geometry: return "geometry";
+    case orowan::Stage::exitMarch:
+    case orowan::Stage::entryMarch: return "march";
+    case orowan::Stage::load: return "load";
+    case orowan::Stage::summary: return "summary";
+  }
+  return "";
+}
+
+const char* convergedFaultName(orowan::accuracy::FaultKind kind) {
+  switch (kind) {
+    case orowan::accuracy::FaultKind::domain: return "domain error";
+    case orowan::accuracy::FaultKind::divideByZero: return "division by zero";
+    case orowan::accuracy::FaultKind::overflow: return "overflow";
+    case orowan::accuracy::FaultKind::none: break;
+  }
+  return "fault";
+}
+
+// A value of the answer's pass when `known`, else NaN.
+double valueOr(bool known, double value) { return known ? value : NAN; }
+
+py::tuple valuesOf(const Answer& answer) {
+  const orowan::passes::Answer& a = answer.pass;
+  const orowan::passes::Summary& s = a.summary;
+  const orowan::passes::PassValues& v = a.values;
+  const bool mill = orowan::passes::hasNeutralPoint(a) && a.solver == Solver::console;
+  const bool speeds = mill && answer.rollSpeedGiven;
+  const bool settled = a.flattened && a.flattening.status == orowan::passes::FlatteningStatus::settled;
   return py::make_tuple(
       s.reductionRatio, s.contactLength, s.contactAngle, s.neutralPosition, s.neutralAngle,
       s.neutralForce, s.neutralPressure, s.meanRollPressure, s.rollingForce, s.torque,
-      s.torqueArm, intOrNone(a.neutralStep), intOrNone(a.gridSteps), a.strainOut,
-      a.curveFitError, a.flattened ? py::object(py::str(flatteningName(a.flattening))) : py::none(),
-      a.rFlat, a.mill.FORWARD_SLIP, a.mill.BACKWARD_SLIP, a.mill.V_EXIT, a.mill.V_ENTRY,
-      a.mill.POWER);
+      s.torqueArm, intOrNone(a.solver == Solver::console ? a.neutralStep : 0),
+      intOrNone(a.solver == Solver::converged ? a.stepsPerSide : 0), valueOr(a.strainKnown, v.EPS_OUT),
+      a.curveFitError, a.flattened ? py::object(py::str(flatteningName(a.flattening.status))) : py::none(),
+      valueOr(settled, v.R_FLAT), valueOr(mill, v.FORWARD_SLIP), valueOr(mill, v.BACKWARD_SLIP),
+      valueOr(speeds, v.V_EXIT), valueOr(speeds, v.V_ENTRY), valueOr(speeds, v.POWER));
 }
 
-py::tuple faultOf(const Answer& a) {
-  return py::make_tuple("M" + std::to_string(a.faultNumber), a.faultMessage,
-                        textOrNone(a.faultStage), textOrNone(a.faultSide), intOrNone(a.faultStep));
+// The fault's M number, message, stage, side and step ("" and None where
+// the converged solver has none).
+py::tuple faultOf(const Answer& answer) {
+  const orowan::passes::Answer& a = answer.pass;
+  const std::string number = "M" + std::to_string(a.fault.number);
+  if (a.solver == Solver::converged)
+    return py::make_tuple(number, std::string(convergedFaultName(a.convergedFault)) + ": " + a.convergedWhere,
+                          py::none(), py::none(), py::none());
+  const orowan::Stage stage = a.fault.stage;
+  const char* side = stage == orowan::Stage::exitMarch ? "exit" : stage == orowan::Stage::entryMarch ? "entry" : "";
+  return py::make_tuple(number, std::string(a.fault.message), py::str(stageName(stage)), textOrNone(side),
+                        intOrNone(a.fault.step));
 }
 
 py::tuple inputsOf(const Answer& a) {
@@ -193,8 +234,8 @@ py::dict convergedSteps(const std::vector<orowan::accuracy::StepRecord>& steps) 
 py::object stepsOf(const Answer& a, const std::string& side) {
   if (side != "exit" && side != "entry") throw py::value_error("side: exit or entry");
   const bool exit = side == "exit";
-  if (a.solver == Solver::converged) {
-    const auto& steps = exit ? a.convergedExit : a.convergedEntry;
+  if (a.pass.solver == Solver::converged) {
+    const auto& steps = exit ? a.pass.convergedExit : a.pass.convergedEntry;
     return steps.empty() ? py::none() : py::object(convergedSteps(steps));
   }
   const auto& steps = exit ? a.exit : a.entry;
@@ -202,7 +243,7 @@ py::object stepsOf(const Answer& a, const std::string& side) {
 }
 
 py::object curveTableOf(const Answer& a) {
-  const orowan::PropertyPoints& t = a.curveTable;
+  const orowan::PropertyPoints& t = a.pass.curveTable;
   if (t.count == 0) return py::none();
   py::array_t<float> positions(t.count), values(t.count);
   std::copy(t.positions, t.positions + t.count, positions.mutable_data());
@@ -264,7 +305,7 @@ PYBIND11_MODULE(_orowan, m) {
   py::class_<Answer>(m, "Answer")
       .def_property_readonly("status", [](const Answer& a) { return statusName(a.status); })
       .def_property_readonly("solver", [](const Answer& a) {
-        return a.solver == Solver::console ? "console" : "converged";
+        return a.pass.solver == Solver::console ? "console" : "converged";
       })
       .def_property_readonly("refusal", [](const Answer& a) { return a.refusal; })
       .def("values", &valuesOf)
@@ -280,7 +321,8 @@ PYBIND11_MODULE(_orowan, m) {
     return timeLibraryPass(count);
   }, py::arg("count"));
   m.attr("MAX_TABLE_POINTS") = orowan::kMaxTablePoints;
+  m.attr("DEFAULT_POISSON_RATIO") = static_cast<double>(orowan::passes::kDefaultPoissonRatio);
   m.def("strain_out", [](double H1, double H2, double eps) {
-    return static_cast<double>(static_cast<float>(orowan::strainOut(single(H1), single(H2), widenedSingle(eps))));
+    return static_cast<double>(static_cast<float>(orowan::passes::strainOut(single(H1), single(H2), widenedSingle(eps))));
   }, py::arg("H1"), py::arg("H2"), py::arg("eps"));
 }

@@ -11,80 +11,35 @@
 #include <string>
 #include <vector>
 
-#include "accuracy/converged.h"
-#include "analysis/flow_curve.h"
-#include "analysis/mill.h"
-#include "analysis/pass.h"
+#include "passes/request.h"
 
 namespace orowan::python {
 
-enum class Solver { console, converged };
+using passes::Solver;
 
-// One pass as asked for. The scalar inputs are already single-precision
-// values; a table or curve replaces the constant yield stress or friction.
+// One pass as asked for: the request, the tables it points to (kept alive
+// with it), and which of R, H1, H2, Y, SGB, SGF, U were given (Y and U are
+// not with a yield or friction table).
 struct Request {
-  PassInput input;  // its table pointers are set when the pass is solved
-  // Which of R, H1, H2, Y, SGB, SGF, U were given: Y and U are not with a
-  // yield or friction table.
-  bool given[7] = {true, true, true, true, true, true, true};
+  passes::Request pass;
   std::shared_ptr<const PropertyPoints> yieldTable, frictionTable;
-  bool hasCurve = false;
-  FlowCurve curve;
-  double strainIn = 0;  // the strain the strip brings into the pass
-  Solver solver = Solver::console;
-  bool flatten = false;  // solve at the flattened radius (rolls below)
-  RollElasticity rolls;
-  double rollSpeed = NAN;  // m/min; NaN: none given
-  bool keepSteps = true;
+  bool given[7] = {true, true, true, true, true, true, true};
 };
 
 // The pass's end, as the module reports it. An answer that no thread
 // reached (a stop) stays notSolved.
-enum class Status { ok, noNeutralPoint, notConverged, fault, refused, outOfMemory, notSolved };
+enum class Status { ok, noNeutralPoint, notConverged, fault, noFlattenedRadius, refused, outOfMemory, notSolved };
 
-// The summary values in the report's units (angles in degrees); NaN where
-// the pass has none (no neutral point: no neutral values and no loads).
-struct Summary {
-  double reductionRatio = NAN, contactLength = NAN, contactAngle = NAN;
-  double neutralPosition = NAN, neutralAngle = NAN, neutralForce = NAN, neutralPressure = NAN;
-  double meanRollPressure = NAN, rollingForce = NAN, torque = NAN, torqueArm = NAN;
-};
-
+// The answer, and what the module keeps of it: the steps copied out of
+// the thread's scratch when kept, the refusal in the arguments' words.
 struct Answer {
-  Solver solver = Solver::console;
+  passes::Answer pass;
   Status status = Status::notSolved;
   std::string refusal;  // why a request was refused (Status::refused)
-
-  // The fault (Status::fault): the console's M number, its message, the
-  // stage ("input", "geometry", "march", "load", "summary"; "" for the
-  // converged solver), the side and step of a march ("" and 0 otherwise).
-  int faultNumber = 0;
-  std::string faultMessage, faultStage, faultSide;
-  int faultStep = 0;
-
   float typed[7] = {};  // R, H1, H2, Y, SGB, SGF, U as the analysis took them
   bool given[7] = {};   // as in the request
-  Summary summary;
-  int neutralStep = 0;  // exit-side step of the neutral point (console), 0: none
-  int gridSteps = 0;    // steps a side of the converged answer's grid
-
-  // Every step of both marches, when kept: the console's stored values, or
-  // the converged solver's nodes.
-  std::vector<StepValues> exit, entry;
-  std::vector<accuracy::StepRecord> convergedExit, convergedEntry;
-
-  // From a flow curve: the yield table built, its worst midpoint error and
-  // the strain the strip leaves with.
-  PropertyPoints curveTable;
-  double curveFitError = NAN, strainOut = NAN;
-
-  // Flattening and the mill's values; NaN where not asked for or not
-  // available.
-  bool flattened = false;
-  FlatteningStatus flattening = FlatteningStatus::fault;
-  double rFlat = NAN;
-  int flatteningPasses = 0;
-  MillOutputs mill{NAN, NAN, NAN, NAN, NAN};
+  bool rollSpeedGiven = false;          // the mill's speeds and power are the pass's
+  std::vector<StepValues> exit, entry;  // the console's steps, when kept
 };
 
 // Solves one request into `answer`; `scratch` holds the library's result

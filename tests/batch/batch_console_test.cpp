@@ -78,7 +78,7 @@ std::string batchInput() {
 // The console's Fw.d field of the batch tool's text, read back as a float.
 std::string fieldOf(const std::string& text, int decimals) {
   char field[8];
-  console::formatFixed(std::strtof(text.c_str(), nullptr), 8, decimals, field);
+  orowan::console::formatFixed(std::strtof(text.c_str(), nullptr), 8, decimals, field);
   return std::string(field, 8);
 }
 

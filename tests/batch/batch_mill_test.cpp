@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "analysis/mill.h"
+#include "passes/mill.h"
 #include "run_tool.h"
 
 namespace {
@@ -217,7 +217,7 @@ TEST(BatchMill, PictureOfAFlattenedPassStatesBothRadii) {
 TEST(BatchMill, HitchcockRadiusOfTheTextbookForce) {
   const double R = 18 * 25.4, dh = 0.45 * 25.4, force = 3039.5e3 / 30 * 0.45359237 / 25.4;
   const double E = 30e6 * 0.45359237 / (25.4 * 25.4);
-  EXPECT_NEAR(orowan::hitchcockRadius(R, force, dh, {E, 0.3}), 473.10, 0.005);
+  EXPECT_NEAR(orowan::passes::hitchcockRadius(R, force, dh, {E, 0.3}), 473.10, 0.005);
 }
 
 // One message naming the file, the line and the column; that line's

@@ -12,7 +12,8 @@
 #include <string>
 
 #include "accuracy/converged.h"
-#include "batch/exact.h"
+#include "batch/solve.h"
+#include "passes/solve.h"
 #include "batch/writers.h"
 #include "run_tool.h"
 
@@ -171,19 +172,19 @@ TEST(BatchSolver, ConvergedRefusesAFrictionTable) {
 // The cap reached (2^20 steps a side, not met by any pass of the study):
 // the status says so and the columns keep the finest grid's values.
 TEST(BatchSolver, NotConvergedKeepsTheFinestGridsValues) {
-  batch::PassJob job;
+  orowan::batch::PassJob job;
   job.readable = true;
-  job.exactMode = true;
-  job.exact = orowan::accuracy::solveConverged(asRead(100, 2, 1.5f, 20, 0, 0, 0.1f),
-                                               {.startSteps = 100, .maxSteps = 400, .tolerance = 0});
-  ASSERT_EQ(job.exact.status, orowan::accuracy::Status::notConverged);
-  batch::OutputFile out(dup(1), "stdout");
-  const auto writer = batch::makeCsvResultWriter(out, {false, batch::Units::report, true});
+  const orowan::accuracy::Solution solution = orowan::accuracy::solveConverged(
+      asRead(100, 2, 1.5f, 20, 0, 0, 0.1f), {.startSteps = 100, .maxSteps = 400, .tolerance = 0});
+  ASSERT_EQ(solution.status, orowan::accuracy::Status::notConverged);
+  orowan::passes::takeConvergedSolution(solution, job.answer);
+  orowan::batch::OutputFile out(dup(1), "stdout");
+  const auto writer = orowan::batch::makeCsvResultWriter(out, {false, orowan::batch::Units::report, true});
   std::string text;
   writer->render(job, text);
   char force[32];
   EXPECT_NE(text.find(",not converged,"), std::string::npos) << text;
-  EXPECT_NE(text.find(batch::shortestDoubleText(job.exact.rollingForce, force)), std::string::npos);
+  EXPECT_NE(text.find(orowan::batch::shortestDoubleText(solution.rollingForce, force)), std::string::npos);
   EXPECT_TRUE(text.ends_with(",400\n")) << text;
 }
 

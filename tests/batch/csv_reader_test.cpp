@@ -38,9 +38,9 @@ const Case kCases[] = {
 
 TEST(CsvReaderTest, RecordsFieldsLinesAndProblems) {
   for (const Case& c : kCases) {
-    batch::ByteSource bytes(c.input);
-    batch::CsvReader reader(bytes);
-    batch::CsvRecord record;
+    orowan::batch::ByteSource bytes(c.input);
+    orowan::batch::CsvReader reader(bytes);
+    orowan::batch::CsvRecord record;
     std::vector<Expected> got;
     while (reader.next(record)) {
       if (record.blank()) continue;
@@ -61,14 +61,14 @@ TEST(CsvReaderTest, RecordsFieldsLinesAndProblems) {
 // beyond the limit are counted, not kept.
 TEST(CsvReaderTest, BoundsFieldSizeAndCount) {
   const std::string input = std::string(5000, '7') + "," + std::string(1000, ',') + "\n1\n";
-  batch::ByteSource bytes(input);
-  batch::CsvReader reader(bytes);
-  batch::CsvRecord record;
+  orowan::batch::ByteSource bytes(input);
+  orowan::batch::CsvReader reader(bytes);
+  orowan::batch::CsvRecord record;
   ASSERT_TRUE(reader.next(record));
   EXPECT_TRUE(record.fields[0].tooLong);
-  EXPECT_EQ(record.fields[0].text.size(), batch::CsvReader::kMaxFieldBytes);
+  EXPECT_EQ(record.fields[0].text.size(), orowan::batch::CsvReader::kMaxFieldBytes);
   EXPECT_EQ(record.fieldCount, 1002);
-  EXPECT_EQ(record.kept(), batch::CsvReader::kMaxFields);
+  EXPECT_EQ(record.kept(), orowan::batch::CsvReader::kMaxFields);
   ASSERT_TRUE(reader.next(record));
   EXPECT_EQ(record.line, 2);
   EXPECT_EQ(record.fieldCount, 1);

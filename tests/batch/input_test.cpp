@@ -11,18 +11,18 @@
 
 namespace {
 
-using batch::InputLine;
+using orowan::batch::InputLine;
 
 // The jobs of every line of `bytes` (no sweep, report units).
-std::vector<batch::PassJob> jobsOf(const std::string& bytes) {
-  batch::ByteSource source(bytes);
-  auto passes = batch::openPassSource(source, batch::InputFormat::detect);
-  batch::Sweep sweep;
-  batch::Schedule schedule(1);
-  std::vector<batch::PassJob> jobs;
+std::vector<orowan::batch::PassJob> jobsOf(const std::string& bytes) {
+  orowan::batch::ByteSource source(bytes);
+  auto passes = orowan::batch::openPassSource(source, orowan::batch::InputFormat::detect);
+  orowan::batch::Sweep sweep;
+  orowan::batch::Schedule schedule(1);
+  std::vector<orowan::batch::PassJob> jobs;
   InputLine line;
   while (passes->next(line)) {
-    batch::prepareJob(line, sweep, 0, batch::Units::report, schedule, jobs.emplace_back());
+    orowan::batch::prepareJob(line, sweep, 0, orowan::batch::Units::report, schedule, jobs.emplace_back());
     schedule.lineDone();
   }
   return jobs;
@@ -59,8 +59,8 @@ TEST(InputTest, SameValueTextSameFloatFromCsvAndJson) {
       ASSERT_EQ(jobs.size(), 1u) << input;
       EXPECT_EQ(jobs[0].problem, c.problem) << input;
       if (*c.problem != '\0') continue;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[batch::kR]), c.bits) << input;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].input.R), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[orowan::batch::kR]), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].request.input.R), c.bits) << input;
     }
   }
 }
@@ -128,24 +128,24 @@ TEST(InputTest, EachLineReadOrItsProblem) {
 TEST(InputTest, ScheduleTakesTheExitThicknessOver) {
   const auto jobs = jobsOf("R,H1,H2,Y,U\n100,2,1.5,20,0.1\n100,,1.2,20,0.1\n100,,1,20,0.1\n");
   ASSERT_EQ(jobs.size(), 3u);
-  EXPECT_EQ(jobs[1].input.H1, 1.5f);
-  EXPECT_EQ(jobs[2].input.H1, 1.2f);
-  EXPECT_EQ(jobs[2].input.H2, 1.0f);
+  EXPECT_EQ(jobs[1].request.input.H1, 1.5f);
+  EXPECT_EQ(jobs[2].request.input.H1, 1.2f);
+  EXPECT_EQ(jobs[2].request.input.H2, 1.0f);
 }
 
 // The header: unknown and repeated columns are reported and ignored;
 // no header at all, or one that is not text, leaves nothing to read.
 TEST(InputTest, HeaderProblems) {
-  batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U\n"));
-  auto source = batch::openPassSource(bytes, batch::InputFormat::detect);
+  orowan::batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U\n"));
+  auto source = orowan::batch::openPassSource(bytes, orowan::batch::InputFormat::detect);
   ASSERT_EQ(source->headerProblems().size(), 2u);
   EXPECT_EQ(source->headerProblems()[0].text,
             "column \"X\": unknown column (ignored); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V");
   EXPECT_EQ(source->headerProblems()[1].text, "column R: named twice (the second is ignored)");
-  EXPECT_FALSE(source->names(batch::kSGB));
+  EXPECT_FALSE(source->names(orowan::batch::kSGB));
   for (const std::string_view bad : {std::string_view("\n\n"), std::string_view("R,\0U\n", 5)}) {
-    batch::ByteSource b(bad);
-    EXPECT_THROW(batch::openPassSource(b, batch::InputFormat::detect), batch::SourceError);
+    orowan::batch::ByteSource b(bad);
+    EXPECT_THROW(orowan::batch::openPassSource(b, orowan::batch::InputFormat::detect), orowan::batch::SourceError);
   }
 }
 

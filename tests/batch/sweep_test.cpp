@@ -9,7 +9,7 @@
 
 namespace {
 
-using batch::Sweep;
+using orowan::batch::Sweep;
 
 struct Values {
   const char* argument;
@@ -89,8 +89,8 @@ TEST(SweepTest, FirstVaryChangesSlowest) {
   Sweep sweep;
   ASSERT_EQ(sweep.add("R=100:200:100"), "");
   ASSERT_EQ(sweep.add("U=0.1:0.3:0.1"), "");
-  const batch::Vary& r = *sweep.varyOf(batch::kR);
-  const batch::Vary& u = *sweep.varyOf(batch::kU);
+  const orowan::batch::Vary& r = *sweep.varyOf(orowan::batch::kR);
+  const orowan::batch::Vary& u = *sweep.varyOf(orowan::batch::kU);
   std::vector<std::string> cases;
   for (long c = 0; c < sweep.caseCount(); ++c) {
     cases.push_back(r.texts[sweep.valueIndex(r, c)] + "/" + u.texts[sweep.valueIndex(u, c)]);

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <set>
 
-#include "pictures/demo/sample_passes.h"
+#include "testing/sample_passes.h"
 #include "pictures/layout.h"
 #include "pictures/plot.h"
 #include "svg_check.h"
@@ -26,7 +26,7 @@ struct ChartCase {
 void PrintTo(const ChartCase& c, std::ostream* os) { *os << c.name; }
 
 pics::Chart singleCurve() {
-  pics::Chart chart = pics::samples::sweepChart();
+  pics::Chart chart = orowan::testing::sweepChart();
   chart.series.resize(1);
   chart.title = "one curve";
   return chart;
@@ -48,8 +48,8 @@ pics::Chart crowded() {
 }
 
 std::vector<ChartCase> cases() {
-  return {{"sweep", pics::samples::sweepChart()},
-          {"log_log", pics::samples::convergenceChart()},
+  return {{"sweep", orowan::testing::sweepChart()},
+          {"log_log", orowan::testing::convergenceChart()},
           {"single", singleCurve()},
           {"crowded", crowded()}};
 }
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Charts, ChartTest, testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Chart, LogAxesAreLabelledInDecades) {
-  Element svg = xmlcheck::parseXml(pics::chartSvg(pics::samples::convergenceChart()));
+  Element svg = xmlcheck::parseXml(pics::chartSvg(orowan::testing::convergenceChart()));
   for (char axis : {'x', 'y'}) {
     for (const svgcheck::Tick& tick : svgcheck::ticks(svg, axis)) {
       EXPECT_TRUE(svgcheck::isDecadeLabel(tick.label)) << tick.label;
@@ -154,7 +154,7 @@ TEST(Chart, LegendGoesOutsideWhenThePlotIsFull) {
 }
 
 TEST(Chart, NothingDrawableIsSaid) {
-  pics::Chart chart = pics::samples::convergenceChart();
+  pics::Chart chart = orowan::testing::convergenceChart();
   for (pics::Series& s : chart.series) s.y.assign(s.y.size(), 0.0);  // nothing positive
   Element svg = xmlcheck::parseXml(pics::chartSvg(chart));
   EXPECT_EQ(findOne(svg, "note").allText(), "No values to draw");
@@ -172,9 +172,9 @@ TEST(Chart, LongSubtitlesWrapAboveThePlot) {
   const std::string subtitle =
       "line 2: R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², SGF 0 kgf/mm²; curves for 8 of the 50 "
       "values of SGB; 37 of 320 passes without a value";
-  pics::Chart chart = pics::samples::sweepChart();
+  pics::Chart chart = orowan::testing::sweepChart();
   chart.subtitle = subtitle;
-  pics::FrictionHill hill = pics::samples::typicalPass();
+  pics::FrictionHill hill = orowan::testing::typicalPass();
   hill.subtitle = subtitle;
   for (const std::string& svg : {pics::chartSvg(chart), pics::frictionHillSvg(hill)}) {
     const Element root = xmlcheck::parseXml(svg);

@@ -9,7 +9,7 @@
 #include <limits>
 #include <tuple>
 
-#include "pictures/demo/sample_passes.h"
+#include "testing/sample_passes.h"
 #include "svg_check.h"
 
 namespace pics = orowan::pictures;
@@ -31,7 +31,7 @@ struct HillCase {
 void PrintTo(const HillCase& c, std::ostream* os) { *os << c.name; }
 
 pics::FrictionHill withUndrawableValues() {
-  pics::FrictionHill hill = pics::samples::typicalPass();
+  pics::FrictionHill hill = orowan::testing::typicalPass();
   hill.title = "typical pass with undrawable values";
   hill.exitMarch.P[17] = kNaN;
   hill.exitMarch.X[200] = std::numeric_limits<double>::infinity();
@@ -41,13 +41,13 @@ pics::FrictionHill withUndrawableValues() {
 }
 
 pics::FrictionHill inOtherUnits() {
-  pics::FrictionHill hill = pics::samples::typicalPass();
+  pics::FrictionHill hill = orowan::testing::typicalPass();
   hill.units = {"mm", "MPa", "kN/m"};
   return hill;
 }
 
 std::vector<HillCase> cases() {
-  using namespace pics::samples;
+  using namespace orowan::testing;
   return {{"typical", typicalPass()},        {"sticking", stickingPass()},
           {"no_neutral", noNeutralPass()},   {"thin_strip", thinStripPass()},
           {"tension", tensionPass()},        {"hardening", hardeningPass()},
@@ -295,7 +295,7 @@ TEST(FrictionHill, UndrawableValuesBreakTheCurve) {
 
 TEST(FrictionHill, InlineSvgHasNoDeclarationAndNoIds) {
   std::string text =
-      pics::frictionHillSvg(pics::samples::typicalPass(), pics::Embedding::inlineHtml);
+      pics::frictionHillSvg(orowan::testing::typicalPass(), pics::Embedding::inlineHtml);
   EXPECT_EQ(text.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_EQ(text.find(" id="), std::string::npos);
 }

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "pictures/demo/sample_passes.h"
+#include "testing/sample_passes.h"
 #include "svg_check.h"
 
 namespace pics = orowan::pictures;
@@ -21,14 +21,14 @@ namespace {
 const std::string& sampleHtml() {
   static const std::string html = [] {
     std::ostringstream out;
-    pics::samples::writeSampleReport(out);
+    orowan::testing::writeSampleReport(out);
     return out.str();
   }();
   return html;
 }
 
 const std::vector<pics::FrictionHill>& samplePasses() {
-  using namespace pics::samples;
+  using namespace orowan::testing;
   static const std::vector<pics::FrictionHill> passes = {typicalPass(), stickingPass(),
                                                          noNeutralPass(), tensionPass()};
   return passes;
@@ -135,8 +135,8 @@ TEST(Report, WritesEachPassAsItIsGiven) {
   pics::ReportWriter report(out);
   report.begin({"streamed", "", {}});
   {
-    pics::FrictionHill hill = pics::samples::tensionPass();
-    pics::PassReport pass = pics::samples::passReport(hill, "first");
+    pics::FrictionHill hill = orowan::testing::tensionPass();
+    pics::PassReport pass = orowan::testing::passReport(hill, "first");
     report.pass(pass);
   }  // the hill is gone: the section must already be written
   std::string sofar = out.str();
@@ -170,11 +170,11 @@ TEST(Report, RenderedAndSpooledPassesKeepTheirOrder) {
   plain.begin({"passes", "", {}});
   spooled.begin({"passes", "", {}});
   for (std::size_t k = 0; k < hills.size(); ++k) {
-    pics::PassReport pass = pics::samples::passReport(hills[k], "pass " + std::to_string(k));
+    pics::PassReport pass = orowan::testing::passReport(hills[k], "pass " + std::to_string(k));
     plain.pass(pass);
     spooled.passSection(pics::passSectionBody(pass));
   }
-  spooled.chart(pics::samples::sweepChart(), "after the passes");
+  spooled.chart(orowan::testing::sweepChart(), "after the passes");
   plain.end();
   spooled.end();
   Element a = xmlcheck::parseXml(direct.str()), b = xmlcheck::parseXml(page.str());

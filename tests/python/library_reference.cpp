@@ -35,8 +35,8 @@
 #include <vector>
 
 #include "accuracy/converged.h"
-#include "analysis/flow_curve.h"
-#include "analysis/mill.h"
+#include "passes/flow_curve.h"
+#include "passes/mill.h"
 #include "analysis/pass.h"
 #include "console/value_text.h"
 
@@ -53,7 +53,7 @@ static_assert(sizeof(orowan::StepValues) == 60, "StepValues: 15 four-byte fields
 
 float real(const std::string& text) {
   float value = 0;
-  if (console::readRealText(text.data(), static_cast<int>(text.size()), value) != 0)
+  if (orowan::console::readRealText(text.data(), static_cast<int>(text.size()), value) != 0)
     fail("not a typed REAL: " + text);
   return value;
 }
@@ -115,32 +115,32 @@ void writeConverged(const orowan::PassInput& in, const float typed[7]) {
 
 void writeConsole(const Items& items, orowan::PassInput& in, const float typed[7]) {
   orowan::PropertyPoints curveTable;
-  orowan::CurveTableFit fit;
+  orowan::passes::CurveTableFit fit;
   const double strainIn = realOr(items, "EPS", 0);
   const double strainOut = in.H2 > 0 && in.H1 >= in.H2 && strainIn >= 0
-                               ? static_cast<float>(orowan::strainOut(in.H1, in.H2, strainIn))
+                               ? static_cast<float>(orowan::passes::strainOut(in.H1, in.H2, strainIn))
                                : NAN;
   if (items.count("CURVE") != 0) {
     const bool swift = items.at("CURVE") == "swift";
-    orowan::FlowCurve curve{swift ? orowan::FlowCurve::Kind::swift : orowan::FlowCurve::Kind::ludwik,
+    orowan::passes::FlowCurve curve{swift ? orowan::passes::FlowCurve::Kind::swift : orowan::passes::FlowCurve::Kind::ludwik,
                             realOr(items, "K", 0), realOr(items, "N", 0), realOr(items, "EPS0", 0),
                             realOr(items, "S0", 0)};
-    fit = orowan::yieldTableFromCurve(curve, in.R, in.H1, in.H2, strainIn, curveTable);
+    fit = orowan::passes::yieldTableFromCurve(curve, in.R, in.H1, in.H2, strainIn, curveTable);
     in.yieldTable = &curveTable;
   }
   auto result = std::make_unique<orowan::PassResult>();
-  orowan::Flattening flat;
+  orowan::passes::Flattening flat;
   const bool flatten = items.count("E") != 0;
   if (flatten) {
-    flat = orowan::solveFlattened(in, {realOr(items, "E", 0), realOr(items, "NU", 0.3f)}, *result);
+    flat = orowan::passes::solveFlattened(in, {realOr(items, "E", 0), realOr(items, "NU", 0.3f)}, *result);
   } else {
     orowan::solvePass(in, *result);
   }
   const orowan::PassResult& r = *result;
-  orowan::MillOutputs mill{NAN, NAN, NAN, NAN, NAN};
+  orowan::passes::MillOutputs mill{NAN, NAN, NAN, NAN, NAN};
   if (r.outcome == orowan::Outcome::neutralPoint) {
     const bool speed = items.count("V") != 0;
-    mill = orowan::millOutputs(in, r, speed ? realOr(items, "V", 0) : NAN);
+    mill = orowan::passes::millOutputs(in, r, speed ? realOr(items, "V", 0) : NAN);
     if (!speed) mill.V_EXIT = mill.V_ENTRY = mill.POWER = NAN;  // the module's "not asked for"
   }
   const std::int32_t head[12] = {0, static_cast<int>(r.outcome), r.fault.number,
@@ -154,8 +154,13 @@ void writeConsole(const Items& items, orowan::PassInput& in, const float typed[7
                              r.CONTACT_ANGLE, r.ANGLE_STEP, r.ROLLING_FORCE, r.G, r.TORQUE_ARM,
                              r.PM, r.REDUCTION_RATIO, r.OM, r.XN, r.ON, r.NEUTRAL_F, r.NEUTRAL_P};
   put(summary, 17);
-  const double extra[8] = {flatten ? flat.R_FLAT : NAN, mill.FORWARD_SLIP, mill.BACKWARD_SLIP,
-                           mill.V_EXIT, mill.V_ENTRY, mill.POWER,
+  // As the tools report them: single values, a flattened radius only
+  // when the search settled.
+  const bool settled = flatten && flat.status == orowan::passes::FlatteningStatus::settled;
+  const auto single = [](double x) { return static_cast<double>(static_cast<float>(x)); };
+  const double extra[8] = {settled ? single(flat.R_FLAT) : NAN, single(mill.FORWARD_SLIP),
+                           single(mill.BACKWARD_SLIP), single(mill.V_EXIT), single(mill.V_ENTRY),
+                           single(mill.POWER),
                            curveTable.count > 0 ? fit.worstMidpointError : NAN, strainOut};
   put(extra, 8);
   put(r.exit.step, static_cast<std::size_t>(r.exit.steps));

@@ -14,7 +14,7 @@ import numpy as np
 import pytest
 
 import orowan
-from library_records import nearest_float32
+from library_records import BATCH_COLUMNS as COLUMNS, nearest_float32
 
 CSV = """R,H1,H2,Y,SGB,SGF,U,CURVE,K,N,EPS0,S0,EPS,E,NU,V
 100,2,1.5,20,0,0,0.1,,,,,,,,,
@@ -29,16 +29,6 @@ CSV = """R,H1,H2,Y,SGB,SGF,U,CURVE,K,N,EPS0,S0,EPS,E,NU,V
 250,1.0,0.8,60,0,0,0.08,,,,,,,21000,,120
 250,2.0,1.6,60,0,0,0.08,,,,,,,,,90
 """
-
-# Batch column -> PassResult attribute.
-COLUMNS = {"REDUCTION_RATIO": "reduction_ratio", "XL": "contact_length", "OM": "contact_angle",
-           "XN": "neutral_position", "ON": "neutral_angle", "NEUTRAL_F": "neutral_force",
-           "NEUTRAL_P": "neutral_pressure", "PM": "mean_roll_pressure",
-           "ROLLING_FORCE": "rolling_force", "G": "torque", "TORQUE_ARM": "torque_arm",
-           "EPS_OUT": "strain_out", "R_FLAT": "r_flat", "FORWARD_SLIP": "forward_slip",
-           "BACKWARD_SLIP": "backward_slip", "V_EXIT": "v_exit", "V_ENTRY": "v_entry",
-           "POWER": "power"}
-
 
 @pytest.fixture(scope="module")
 def both(tmp_path_factory):
