@@ -1,5 +1,6 @@
-"""The README's "From Python" section runs as shown: its session as a
-doctest, its sweep printing the DataFrame it shows."""
+"""The Python guide (docs/python.md, the README's "From Python" section
+until it moved there) runs as shown: its session as a doctest, its sweep
+printing the DataFrame it shows."""
 import doctest
 import os
 import re
@@ -8,20 +9,20 @@ import sys
 
 import pytest
 
-README = os.path.join(os.environ["OROWAN_SOURCE"], "README.md")
+GUIDE = os.path.join(os.environ["OROWAN_SOURCE"], "docs", "python.md")
 
 
 @pytest.fixture(scope="module")
 def section():
-    with open(README, encoding="utf-8") as f:
+    with open(GUIDE, encoding="utf-8") as f:
         text = f.read()
-    start = text.index("## From Python")
+    start = text.index("# From Python")
     end = text.find("\n## ", start + 1)
     return text[start:end if end >= 0 else len(text)]
 
 
 def test_session_runs_as_shown(section):
-    test = doctest.DocTestParser().get_doctest(section, {}, "README", README, 0)
+    test = doctest.DocTestParser().get_doctest(section, {}, "docs/python.md", GUIDE, 0)
     assert len(test.examples) >= 5
     runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
     runner.run(test)
