@@ -30,7 +30,7 @@ struct OutputTarget {
   std::string path;     // the file written: a symbolic link's final target
   bool exists = false;
   struct stat status {};  // of `path`, when it exists
-  std::string problem;  // for refused, or a name that cannot be looked up
+  std::string problem;  // why a refused name cannot be written
 };
 
 // Looks `path` up without changing anything: links are followed, a link
