@@ -7,10 +7,10 @@
 // OUT/convergence_force.svg, OUT/convergence_neutral.svg   the charts
 // On standard output: the counts, the run time and the converged solver's
 // passes per second over the grid (processor time, one thread).
+// Each file is written whole or not at all (output/output_file.h).
 #include <chrono>
 #include <ctime>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -18,6 +18,7 @@
 
 #include "accuracy/converged.h"
 #include "accuracy/study_report.h"
+#include "output/output_file.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ using Clock = std::chrono::steady_clock;
 struct Arguments {
   std::string folder;
   bool reduced = false;
+  bool version = false;
   int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 };
 
@@ -35,6 +37,8 @@ bool parse(int argc, char** argv, Arguments& a) {
     const std::string arg = argv[i];
     if (arg == "--reduced") {
       a.reduced = true;
+    } else if (arg == "--version") {
+      a.version = true;
     } else if (arg == "--jobs" && i + 1 < argc) {
       a.jobs = std::atoi(argv[++i]);
       if (a.jobs < 1) return false;
@@ -44,13 +48,14 @@ bool parse(int argc, char** argv, Arguments& a) {
       return false;
     }
   }
-  return !a.folder.empty();
+  return a.version || !a.folder.empty();
 }
 
-bool save(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary);
-  file << text;
-  return static_cast<bool>(file);
+// Throws std::runtime_error naming the file when it cannot be written.
+void save(const std::string& path, const std::string& text) {
+  orowan::output::OutputFile file(path);
+  file.write(text);
+  file.commit();
 }
 
 // Converged passes per second of processor time over the grid, on one
@@ -65,10 +70,16 @@ double convergedRate(const std::vector<StudyPass>& passes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orowan::output::openStandardDescriptors();
+  orowan::output::removeTemporariesOnSignal();
   Arguments args;
   if (!parse(argc, argv, args)) {
     std::cerr << "usage: orowan-study OUT_DIR [--reduced] [--jobs N]\n";
     return 2;
+  }
+  if (args.version) {
+    std::cout << "orowan-study " << orowan::output::version() << "\n";
+    return 0;
   }
   const auto start = Clock::now();
   StudyReport report;
@@ -81,10 +92,14 @@ int main(int argc, char** argv) {
   writeStudyMarkdown(markdown, report);
   writeStudyCsv(csv, report.passes);
   const std::string& dir = args.folder;
-  if (!save(dir + "/accuracy.md", markdown.str()) || !save(dir + "/passes.csv", csv.str()) ||
-      !save(dir + "/convergence_force.svg", forceConvergenceSvg(report.convergence)) ||
-      !save(dir + "/convergence_neutral.svg", neutralConvergenceSvg(report.convergence))) {
-    std::cerr << "orowan-study: cannot write into " << dir << "\n";
+  try {
+    save(dir + "/accuracy.md", markdown.str());
+    save(dir + "/passes.csv", csv.str());
+    save(dir + "/convergence_force.svg", forceConvergenceSvg(report.convergence));
+    save(dir + "/convergence_neutral.svg", neutralConvergenceSvg(report.convergence));
+  } catch (const std::exception& e) {
+    std::cerr << "orowan-study: cannot write into " << orowan::output::printable(dir) << ": "
+              << orowan::output::printable(e.what()) << "\n";
     return 1;
   }
   const std::chrono::duration<double> took = Clock::now() - start;

@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "output/output_file.h"
+
 namespace orowan::batch {
 namespace {
 
@@ -142,9 +144,57 @@ void checkSolver(const Options& options, bool pictured) {
   }
 }
 
+// A file the run reads or writes, by the option that names it.
+struct RunFile {
+  std::string label;  // "-o out.csv", "standard output"
+  orowan::output::FileIdentity identity;
+};
+
+RunFile runFile(const std::string& option, const std::string& path) {
+  const bool standard = path.empty() || path == "-";
+  return {standard ? "standard output" : option + " " + path, orowan::output::identifyFile(path)};
+}
+
+// The outputs that are files: the results (standard output too), the
+// step file, the page.
+std::vector<RunFile> outputFiles(const Options& options, bool stepsNamed) {
+  std::vector<RunFile> files{runFile("-o", options.output)};
+  if (!options.stepsOutput.empty()) files.push_back(runFile(stepsNamed ? "--steps-out" : "--steps", options.stepsOutput));
+  if (!options.htmlOutput.empty()) files.push_back(runFile("--html", options.htmlOutput));
+  return files;
+}
+
+// A name --svg could give a picture: line0007.svg, line0007-case03-....svg.
+bool pictureName(const std::string& name) { return name.starts_with("line") && name.ends_with(".svg"); }
+
+// No output may replace the input, and no two outputs may share a file
+// (a character device such as /dev/null takes any number), so that nothing
+// is lost without a word: checked before anything is computed.
+void checkOutputFiles(const Options& options, bool stepsNamed) {
+  const RunFile input{"", orowan::output::identifyFile(options.input, 0)};
+  const std::vector<RunFile> outputs = outputFiles(options, stepsNamed);
+  const RunFile svg = runFile("--svg", options.svgDir);
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const RunFile& output = outputs[i];
+    if (input.identity.type == S_IFREG && output.identity.file == input.identity.file) {
+      throw CLI::ValidationError(output.label, "is the input file, which it would replace");
+    }
+    for (std::size_t j = 0; j < i && output.identity.type != S_IFCHR; ++j) {
+      if (output.identity.file == outputs[j].identity.file) {
+        throw CLI::ValidationError(output.label, "is also the file of " + outputs[j].label + "; each output needs its own");
+      }
+    }
+    if (options.svgDir.empty()) continue;
+    if (output.identity.file == svg.identity.file) throw CLI::ValidationError(output.label, "is the folder of " + svg.label);
+    if (output.identity.folder == svg.identity.file && pictureName(output.identity.name)) {
+      throw CLI::ValidationError(output.label, "could be the name of a picture in " + svg.label);
+    }
+  }
+}
+
 // The checks that involve more than one option.
 void checkCombinations(Options& options, const std::vector<std::string>& varies, bool jsonInput,
-                       bool svgGiven, bool htmlGiven) {
+                       bool svgGiven, bool htmlGiven, bool outputGiven, bool stepsOutputGiven) {
   if (jsonInput) options.inputFormat = InputFormat::json;
   for (const std::string& vary : varies) {
     const std::string problem = options.sweep.add(vary);
@@ -154,6 +204,9 @@ void checkCombinations(Options& options, const std::vector<std::string>& varies,
     throw CLI::ValidationError("--html", "needs a file name (the page is written whole or not at all)");
   }
   if (options.svgDir.empty() && svgGiven) throw CLI::ValidationError("--svg", "needs a directory name");
+  if (options.output.empty() && outputGiven) throw CLI::ValidationError("--output", "needs a file name (- for standard output)");
+  const bool stepsNamed = !options.stepsOutput.empty();
+  if (!stepsNamed && stepsOutputGiven) throw CLI::ValidationError("--steps-out", "needs a file name");
   checkSolver(options, svgGiven || htmlGiven);
   if (!options.stepsOutput.empty()) {
     if (options.json) throw CLI::ValidationError("--steps-out", "is for CSV output; with --json the steps go into the JSON");
@@ -164,6 +217,7 @@ void checkCombinations(Options& options, const std::vector<std::string>& varies,
     }
     options.stepsOutput = derivedStepsName(options.output);
   }
+  checkOutputFiles(options, stepsNamed);
 }
 
 }  // namespace
@@ -176,11 +230,12 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   std::string units = "kgf", solver = "console";
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
   app.add_option("INPUT", options.input, "passes file, CSV or JSON; - or none: standard input");
-  app.add_option("-o,--output", options.output, "result file, written whole or not at all (default: standard output)");
+  app.set_version_flag("--version", std::string("orowan-batch ") + orowan::output::version());
+  auto* output = app.add_option("-o,--output", options.output, "result file, written whole or not at all (default: standard output)");
   app.add_flag("--json", options.json, "JSON results instead of CSV");
   app.add_flag("--json-input", jsonInput, "read the input as JSON whatever its first byte");
   app.add_flag("--steps", options.steps, "every step of both marches: in the JSON, or for CSV in a second file");
-  app.add_option("--steps-out", options.stepsOutput, "the CSV step file (default: OUTPUT less .csv, plus .steps.csv)");
+  auto* stepsOutput = app.add_option("--steps-out", options.stepsOutput, "the CSV step file (default: OUTPUT less .csv, plus .steps.csv)");
   app.add_option("--vary", varies, "sweep column NAME from FROM to TO by STEP, in exact decimal steps; "
                                    "repeatable, the first --vary outermost")
       ->type_name("NAME=FROM:TO:STEP");
@@ -201,13 +256,17 @@ int parseCommandLine(int argc, char** argv, Options& options) {
     options.units = units == "si" ? Units::si : Units::report;
     options.solver = solver == "converged" ? Solver::converged : Solver::console;
     options.solverGiven = solverOption->count() > 0;
-    checkCombinations(options, varies, jsonInput, svg->count() > 0, html->count() > 0);
+    checkCombinations(options, varies, jsonInput, svg->count() > 0, html->count() > 0, output->count() > 0,
+                      stepsOutput->count() > 0);
     options.commandLine = commandLineText(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
     return 0;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    return 0;
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "orowan-batch: %s\nRun with --help for the options.\n", e.what());
+    std::fprintf(stderr, "orowan-batch: %s\nRun with --help for the options.\n", orowan::output::printable(e.what()).c_str());
     return kStatusUsage;
   }
   return -1;

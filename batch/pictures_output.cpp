@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fstream>
+#include <istream>
 #include <stdexcept>
 
 #include "batch/pictures_data.h"
@@ -31,7 +31,7 @@ class PictureWriter : public ResultWriter {
  protected:
   void fail(const std::string& what) {
     if (failed()) return;
-    std::fprintf(messages_, "orowan-batch: %s (%s)\n", what.c_str(), consequence_.c_str());
+    std::fprintf(messages_, "orowan-batch: %s (%s)\n", printable(what).c_str(), consequence_.c_str());
     failed_.store(true, std::memory_order_relaxed);
   }
 
@@ -126,19 +126,42 @@ class SvgFolder : public PictureWriter {
   RecordCounter records_;
 };
 
+// A stream buffer that keeps the first failure's message: an ostream
+// copying from another buffer (`out << in.rdbuf()`) swallows exceptions,
+// so the page asks for the message afterwards.
+class RecordingBuffer : public std::streambuf {
+ public:
+  const std::string& error() const { return error_; }
+
+ protected:
+  // Runs `step`; a failure is recorded, then passed on.
+  template <class Step>
+  void recorded(Step step) {
+    try {
+      step();
+    } catch (const std::exception& e) {
+      if (error_.empty()) error_ = e.what();
+      throw;
+    }
+  }
+
+ private:
+  std::string error_;
+};
+
 // An ostream's bytes into an OutputFile, which buffers them and names the
 // file in its errors (the stream rethrows them: exceptions(badbit)).
-class OutputFileBuffer : public std::streambuf {
+class OutputFileBuffer : public RecordingBuffer {
  public:
   explicit OutputFileBuffer(OutputFile& out) : out_(out) {}
 
  protected:
   int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) out_.put(traits_type::to_char_type(c));
+    if (!traits_type::eq_int_type(c, traits_type::eof())) recorded([&] { out_.put(traits_type::to_char_type(c)); });
     return traits_type::not_eof(c);
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    out_.write(s, static_cast<std::size_t>(n));
+    recorded([&] { out_.write(s, static_cast<std::size_t>(n)); });
     return n;
   }
 
@@ -146,18 +169,61 @@ class OutputFileBuffer : public std::streambuf {
   OutputFile& out_;
 };
 
-// A temporary file beside `path` that has no name: nothing is left behind
-// however the run ends.
-void openSpool(std::fstream& spool, const std::string& path) {
-  std::string name = path + ".spool-XXXXXX";
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) fail(path, "cannot create a temporary file beside it");
-  spool.open(name, std::ios::in | std::ios::out | std::ios::binary);
-  ::unlink(name.c_str());
-  ::close(fd);
-  if (!spool.is_open()) fail(path, "cannot open its temporary file");
-  spool.exceptions(std::ios::badbit);
-}
+// The pass sections of a sweep's page until the charts are drawn: a
+// temporary file that has no name, so that nothing is left behind however
+// the run ends, beside the page or, for a device, in the temporary
+// folder. Its failures name the page and give the system's reason.
+class SpoolBuffer : public RecordingBuffer {
+ public:
+  SpoolBuffer(const std::string& stem, const std::string& page) : page_(page) {
+    std::string name = stem + ".spool-XXXXXX";
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) fail(page_, "cannot create a temporary file beside it");
+    ::unlink(name.c_str());
+  }
+  ~SpoolBuffer() override { ::close(fd_); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    recorded([&] { writeAll(s, static_cast<std::size_t>(n)); });
+    return n;
+  }
+  int_type underflow() override {
+    ssize_t n = 0;
+    recorded([&] {
+      do n = ::read(fd_, input_, sizeof input_);
+      while (n < 0 && errno == EINTR);
+      if (n < 0) fail(page_, "cannot read its temporary file");
+    });
+    if (n == 0) return traits_type::eof();
+    setg(input_, input_, input_ + n);
+    return traits_type::to_int_type(input_[0]);
+  }
+  pos_type seekpos(pos_type pos, std::ios_base::openmode) override {
+    setg(nullptr, nullptr, nullptr);
+    return ::lseek(fd_, static_cast<off_t>(pos), SEEK_SET) < 0 ? pos_type(off_type(-1)) : pos;
+  }
+
+ private:
+  void writeAll(const char* s, std::size_t n) {
+    for (std::size_t done = 0; done < n;) {
+      const ssize_t written = ::write(fd_, s + done, n - done);
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) fail(page_, "cannot write");
+      done += static_cast<std::size_t>(written);
+    }
+  }
+
+  std::string page_;
+  int fd_ = -1;
+  char input_[1 << 16];
+};
 
 // The run's inputs at the top of the page.
 pics::ReportHeader pageHeader(const PictureSettings& settings) {
@@ -199,10 +265,18 @@ class HtmlPage : public PictureWriter {
     try {
       step();
     } catch (const std::exception& e) {
-      fail(e.what());
+      fail(firstError(e.what()));
       report_.reset();
       file_.reset();  // removes the temporary: no partial page
     }
+  }
+  // The first failure of the page's or the spool's file, else `fallback`.
+  std::string firstError(const std::string& fallback) const {
+    for (const RecordingBuffer* buffer : {static_cast<const RecordingBuffer*>(buffer_.get()),
+                                          static_cast<const RecordingBuffer*>(spoolBuffer_.get())}) {
+      if (buffer != nullptr && !buffer->error().empty()) return buffer->error();
+    }
+    return fallback;
   }
 
   const PictureSettings& settings_;
@@ -211,7 +285,8 @@ class HtmlPage : public PictureWriter {
   std::unique_ptr<OutputFile> file_;
   std::unique_ptr<OutputFileBuffer> buffer_;
   std::unique_ptr<std::ostream> stream_;
-  std::fstream spool_;
+  std::unique_ptr<SpoolBuffer> spoolBuffer_;
+  std::unique_ptr<std::iostream> spool_;
   std::unique_ptr<pics::ReportWriter> report_;
 };
 
@@ -226,8 +301,12 @@ void HtmlPage::begin() {
     buffer_ = std::make_unique<OutputFileBuffer>(*file_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
     stream_->exceptions(std::ios::badbit);
-    if (charts_) openSpool(spool_, path);
-    report_ = charts_ ? std::make_unique<pics::ReportWriter>(*stream_, spool_)
+    if (charts_) {
+      spoolBuffer_ = std::make_unique<SpoolBuffer>(file_->scratchStem(), path);
+      spool_ = std::make_unique<std::iostream>(spoolBuffer_.get());
+      spool_->exceptions(std::ios::badbit);
+    }
+    report_ = charts_ ? std::make_unique<pics::ReportWriter>(*stream_, *spool_)
                       : std::make_unique<pics::ReportWriter>(*stream_);
     report_->begin(pageHeader(settings_));
   });
@@ -244,6 +323,8 @@ void HtmlPage::end() {
     if (charts_) charts_->forEachChart([&](const SweepChart& c) { report_->chart(c.chart); });
     report_->end();
     stream_->flush();
+    // A failure inside the copy of the spool leaves only the stream's state.
+    if (stream_->fail() || (spool_ && spool_->fail())) throw std::runtime_error(settings_.htmlPath + ": cannot write");
     file_->commit();
   });
 }

@@ -96,7 +96,8 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     if (job->reportProblem && job->lineIndex != lastReported) {
       lastReported = job->lineIndex;
       ++unreadable;
-      std::fprintf(settings.messages, "%s:%ld: %s\n", settings.inputName.c_str(), job->line, job->problem.c_str());
+      std::fprintf(settings.messages, "%s:%ld: %s\n", printable(settings.inputName).c_str(), job->line,
+                   printable(job->problem).c_str());
     }
     for (std::size_t w = 0; w < writers.size(); ++w) writers[w]->write(*job, job->texts[w]);
     progress.passDone();

@@ -60,6 +60,24 @@ long progressTotal(const Options& options) {
   return total;
 }
 
+// Progress goes to standard error on a terminal, unless the results go to
+// the same terminal: the line would be rewritten between result lines.
+bool showsProgress(const Options& options) {
+  if (::isatty(2) == 0) return false;
+  if (!(options.output.empty() || options.output == "-") || ::isatty(1) == 0) return true;
+  struct stat out {}, err {};
+  if (::fstat(1, &out) != 0 || ::fstat(2, &err) != 0) return true;
+  return out.st_rdev != err.st_rdev;
+}
+
+// Typed passes are read from a terminal until its end of file; a user
+// who meant to name a file is told so at once.
+void hintAtTerminalInput(const Options& options) {
+  if (options.input == "-" && ::isatty(0) != 0) {
+    std::fputs("orowan-batch: reading passes from standard input (end with Ctrl-D; --help for the options)\n", stderr);
+  }
+}
+
 // The writers of the options, over files opened here; all committed at
 // the end, or none. The picture outputs commit their own files, and a
 // failure of theirs leaves the results whole.
@@ -76,7 +94,7 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
   for (auto& writer : owned) writers.push_back(writer.get());
   writers.insert(writers.end(), pictures.writers().begin(), pictures.writers().end());
   for (ResultWriter* writer : writers) writer->begin();
-  const bool terminal = ::isatty(2) != 0;
+  const bool terminal = showsProgress(options);
   Progress progress(terminal, terminal ? progressTotal(options) : -1);
   const long unreadable = runPasses(source, options.sweep, settings, writers, progress);
   progress.finish();
@@ -90,6 +108,7 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
 int run(const Options& options) {
   const std::string name = options.input == "-" ? "stdin" : options.input;
   const int fd = openInput(options.input);
+  hintAtTerminalInput(options);
   ByteSource bytes(fd);
   std::unique_ptr<PassSource> source;
   try {
@@ -99,7 +118,7 @@ int run(const Options& options) {
   }
   checkRequiredColumns(*source, options, name);
   for (const SourceProblem& problem : source->headerProblems()) {
-    std::fprintf(stderr, "%s:%ld: %s\n", name.c_str(), problem.line, problem.text.c_str());
+    std::fprintf(stderr, "%s:%ld: %s\n", printable(name).c_str(), problem.line, printable(problem.text).c_str());
   }
   RunSettings settings{name, options.units, options.jobs, stderr, options.solver};
   const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
@@ -119,9 +138,9 @@ int runBatch(int argc, char** argv) {
   try {
     return run(options);
   } catch (const Stop& stop) {
-    std::fprintf(stderr, "orowan-batch: %s\n", stop.message.c_str());
+    std::fprintf(stderr, "orowan-batch: %s\n", printable(stop.message).c_str());
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "orowan-batch: %s\n", e.what());
+    std::fprintf(stderr, "orowan-batch: %s\n", printable(e.what()).c_str());
   }
   return kStatusUnreadable;
 }

@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -85,8 +87,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  for (const std::string& name : files()) unlink(path(name).c_str());
-  rmdir(dir_.c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 std::string TempDir::write(std::string_view name, std::string_view bytes) const {
@@ -103,6 +105,7 @@ std::vector<std::string> TempDir::files() const {
     }
     closedir(d);
   }
+  std::sort(names.begin(), names.end());
   return names;
 }
 

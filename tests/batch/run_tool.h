@@ -22,7 +22,7 @@ struct RunOptions {
 
 ToolResult runTool(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// A fresh directory under /tmp, removed with its files when destroyed.
+// A fresh directory under /tmp, removed with everything in it when destroyed.
 class TempDir {
  public:
   TempDir();
@@ -30,7 +30,7 @@ class TempDir {
   std::string path(std::string_view name) const { return dir_ + "/" + std::string(name); }
   // Writes `bytes` to `name` in the directory; returns its path.
   std::string write(std::string_view name, std::string_view bytes) const;
-  std::vector<std::string> files() const;
+  std::vector<std::string> files() const;  // sorted
 
  private:
   std::string dir_;
