@@ -1,0 +1,11 @@
+# The physics of hot rolling: flow-stress laws, strain rates and the
+# strip's temperature, over the analysis's headers.
+add_library(orowan_hot STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/hot_flow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strain_rate.cpp)
+target_link_libraries(orowan_hot PUBLIC orowan_core)
+
+if(OROWAN_TESTS)
+  enable_testing()
+  add_subdirectory(${CMAKE_CURRENT_SOURCE_DIR}/tests/passes ${CMAKE_BINARY_DIR}/tests/passes)
+endif()
