@@ -183,9 +183,10 @@ HotYieldTable hotYieldTable(const HotMaterial& m, const HotArc& arc, PropertyPoi
       return out.refusal = {HotRefusal::Kind::belowAbsoluteZero, T}, out;
     }
     const double stress = stressAt(X);
-    if (!(stress > 0 && std::isfinite(float(stress)))) {
+    if (!(stress > 0) || !std::isfinite(float(stress))) {
       table.count = 0;
-      return out.refusal = {HotRefusal::Kind::zeroStress, stress}, out;
+      const auto kind = stress > 0 ? HotRefusal::Kind::beyondSingle : HotRefusal::Kind::zeroStress;
+      return out.refusal = {kind, stress}, out;
     }
     const double e = strainAt(X, arc.R, arc.H1, arc.H2, arc.strainIn);
     out.limits |= limitsViolated(validity, T, e, arc.strainRate, m.carbon);

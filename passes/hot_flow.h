@@ -107,7 +107,8 @@ struct HotRefusal {
     fractionOutside,    // EMISSIVITY or ETA outside 0-1
     notFinite,          // ALPHA not a number
     noArcOfContact,     // H1 > H2 > 0 and R > (H1 - H2)/2 do not hold
-    zeroStress,         // the law gives no positive, finite stress on the arc
+    zeroStress,         // the law gives no positive stress somewhere on the arc
+    beyondSingle,       // the law's stress is beyond single precision somewhere on the arc
   } kind = Kind::none;
   double value = 0;     // the offending value as given
   explicit operator bool() const { return kind != Kind::none; }

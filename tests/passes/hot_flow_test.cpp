@@ -296,6 +296,11 @@ TEST(HotYieldTable, Refusals) {
   PropertyPoints table;
   EXPECT_EQ(hotYieldTable(misaka(0.2), still, table).refusal.kind, Kind::zeroStress);
   EXPECT_FALSE(hotYieldTable(c45(), still, table).refusal);
+  HotMaterial huge = c45();
+  huge.coefficients.A = 1e42;  // MPa: about 4e39 kgf/mm^2, beyond a float
+  const HotRefusal beyond = hotYieldTable(huge, good, table).refusal;
+  EXPECT_EQ(beyond.kind, Kind::beyondSingle);
+  EXPECT_GT(beyond.value, 3.5e38);
 }
 
 // The general builder, given a flow curve's stress along the arc, makes
