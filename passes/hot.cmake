@@ -14,5 +14,5 @@ target_link_libraries(orowan_hot_demo PRIVATE orowan_hot)
 
 if(OROWAN_TESTS)
   enable_testing()
-  add_subdirectory(${CMAKE_CURRENT_SOURCE_DIR}/tests/passes ${CMAKE_BINARY_DIR}/tests/passes)
+  add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/../tests/passes ${CMAKE_BINARY_DIR}/tests/passes)
 endif()

@@ -99,13 +99,13 @@ struct HotRefusal {
   enum class Kind : unsigned char {
     none,
     belowAbsoluteZero,  // a temperature below -273.15 deg C
-    negativeTime,       // a transfer, descaling or contact time below 0
+    negativeTime,       // a transfer or descaling time below 0
     carbonOutside,      // carbon outside 0-1.5 mass %
     negativeStrainRate,
     notPositive,        // a thickness, density, heat capacity or speed <= 0
     negativeCoefficient,  // a heat-transfer coefficient below 0
     fractionOutside,    // EMISSIVITY or ETA outside 0-1
-    notFinite,          // ALPHA not a number
+    notFinite,          // ALPHA not a finite number
     noArcOfContact,     // H1 > H2 > 0 and R > (H1 - H2)/2 do not hold
     zeroStress,         // the law gives no positive stress somewhere on the arc
     beyondSingle,       // the law's stress is beyond single precision somewhere on the arc
