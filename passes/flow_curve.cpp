@@ -11,36 +11,15 @@
 namespace orowan::passes {
 namespace {
 
-// The contact length of the pass, as the geometry works it out.
-double contactLength(float R, float H1, float H2) {
-  const double dh = double(H1) - double(H2);
-  return std::sqrt(double(R) * dh - 0.25 * dh * dh);
-}
-
-// The analysis's yield stress at X: the flow stress rounded to single
+// The analysis's yield stress for a flow stress: rounded to single
 // precision, times 1.15 in single precision, rounded again.
-float yieldAt(const FlowCurve& curve, double X, float R, float H1, float H2, double strainIn) {
-  const float stress = static_cast<float>(flowStress(curve, strainAt(X, R, H1, H2, strainIn)));
-  return static_cast<float>(double(stress) * single(1.15));
-}
-
-// The same without the roundings: what the table should follow.
-double exactYieldAt(const FlowCurve& curve, double X, float R, float H1, float H2,
-                    double strainIn) {
-  return 1.15 * flowStress(curve, strainAt(X, R, H1, H2, strainIn));
+float storedYield(double stress) {
+  return static_cast<float>(double(static_cast<float>(stress)) * single(1.15));
 }
 
 struct Point {
   float X, value;
 };
-
-// Relative error of the straight line between two points at their midpoint.
-double midpointError(const FlowCurve& curve, const Point& a, const Point& b, float R, float H1,
-                     float H2, double strainIn) {
-  const double exact = exactYieldAt(curve, (double(a.X) + b.X) / 2, R, H1, H2, strainIn);
-  const double line = (double(a.value) + b.value) / 2;
-  return exact == 0 ? std::fabs(line) : std::fabs(line - exact) / std::fabs(exact);
-}
 
 // The interval (index of its left point) with the worst midpoint error
 // among those that can still be split; -1 when none can.
@@ -78,19 +57,25 @@ double strainOut(float H1, float H2, double strainIn) {
   return strainIn + 2.0 / std::sqrt(3.0) * std::log(double(H1) / double(H2));
 }
 
+double contactLength(float R, float H1, float H2) {
+  const double dh = double(H1) - double(H2);
+  return std::sqrt(double(R) * dh - 0.25 * dh * dh);
+}
+
 // Splits the worst interval until every midpoint is within `tolerance` or
 // the table is full; the last point, a little beyond the entry plane,
 // repeats the entry plane's value so that the entry march's first section
 // (R sin of the stored contact angle, XL to rounding) lies inside.
-CurveTableFit yieldTableFromCurve(const FlowCurve& curve, float R, float H1, float H2,
-                                  double strainIn, PropertyPoints& table, double tolerance) {
-  const double XL = contactLength(R, H1, H2);
+CurveTableFit yieldTableAlongArc(const std::function<double(double X)>& stressAt, double XL,
+                                 PropertyPoints& table, double tolerance) {
   auto point = [&](double X) {
     const float x = static_cast<float>(X);
-    return Point{x, yieldAt(curve, x, R, H1, H2, strainIn)};
+    return Point{x, storedYield(stressAt(x))};
   };
   auto error = [&](const Point& a, const Point& b) {
-    return midpointError(curve, a, b, R, H1, H2, strainIn);
+    const double exact = 1.15 * stressAt((double(a.X) + b.X) / 2);
+    const double line = (double(a.value) + b.value) / 2;
+    return exact == 0 ? std::fabs(line) : std::fabs(line - exact) / std::fabs(exact);
   };
   std::vector<Point> points{point(0.0), point(XL)};
   std::vector<double> errors{error(points[0], points[1])};
@@ -112,6 +97,13 @@ CurveTableFit yieldTableFromCurve(const FlowCurve& curve, float R, float H1, flo
   }
   const double worst = *std::max_element(errors.begin(), errors.end());
   return {worst, worst <= tolerance};
+}
+
+// The curve's stress at the strain the strip has at X.
+CurveTableFit yieldTableFromCurve(const FlowCurve& curve, float R, float H1, float H2,
+                                  double strainIn, PropertyPoints& table, double tolerance) {
+  const auto stressAt = [&](double X) { return flowStress(curve, strainAt(X, R, H1, H2, strainIn)); };
+  return yieldTableAlongArc(stressAt, contactLength(R, H1, H2), table, tolerance);
 }
 
 double tableMean(const PropertyPoints& table, double XL) {

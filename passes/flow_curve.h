@@ -3,6 +3,8 @@
 // there, as a yield table for the library call (PassInput::yieldTable).
 #pragma once
 
+#include <functional>
+
 #include "analysis/pass.h"
 
 namespace orowan::passes {
@@ -36,6 +38,18 @@ struct CurveTableFit {
 
 // The relative interpolation error the tables aim for: 0.1 % of the stress.
 inline constexpr double kCurveTableTolerance = 1e-3;
+
+// The contact length (mm) of the pass as the analysis's geometry has it.
+double contactLength(float R, float H1, float H2);
+
+// Fills `table` with the analysis's yield stress RK (the flow stress
+// `stressAt(X)` in kgf/mm^2 rounded to single precision, times 1.15 in
+// single precision, rounded again) from X = 0 to just beyond XL, at most
+// kMaxTablePoints positions, placed where linear interpolation misses the
+// unrounded 1.15 stressAt most, until every midpoint is within `tolerance`;
+// the last point repeats the entry plane's value.
+CurveTableFit yieldTableAlongArc(const std::function<double(double X)>& stressAt, double XL,
+                                 PropertyPoints& table, double tolerance = kCurveTableTolerance);
 
 // Fills `table` with the yield stress RK of the analysis (1.15 times the
 // flow stress, both rounded to single precision as the console rounds a
