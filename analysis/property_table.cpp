@@ -32,13 +32,16 @@ void lookupProperty(const PropertyTable& table, const Real& X, Real& result,
 }  // namespace
 
 // Friction coefficient at X; 0.1 outside the table, never negative inside it.
-void lookupFriction(const Real& X, Real& U) {
-  lookupProperty(rec.frictionTable, X, U, single(0.1), true);
+void lookupFriction(const AnalysisRecord& pass, const Real& X, Real& U) {
+  lookupProperty(pass.frictionTable, X, U, single(0.1), true);
 }
 
 // Yield stress at X; 20.0 outside the table.
-void lookupYieldStress(const Real& X, Real& RK) {
-  lookupProperty(rec.yieldTable, X, RK, 20.0, false);
+void lookupYieldStress(const AnalysisRecord& pass, const Real& X, Real& RK) {
+  lookupProperty(pass.yieldTable, X, RK, 20.0, false);
 }
+
+void lookupFriction(const Real& X, Real& U) { lookupFriction(rec, X, U); }
+void lookupYieldStress(const Real& X, Real& RK) { lookupYieldStress(rec, X, RK); }
 
 }  // namespace orowan

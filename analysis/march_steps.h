@@ -1,0 +1,169 @@
+// The pieces of a march step over a march state S: the section at PHI,
+// slip or stick, the integrator step and the advance of the angle. S is
+// the analysis record itself for the console's marches, one after the
+// other (the report reads the section from the record), or a MarchState
+// of its own for each of the library's two marches side by side. `pass`
+// is the record holding the pass's values (geometry, property tables),
+// read only here. Both orders run these same formulas, so a march gives
+// the same bits either way.
+#pragma once
+
+#include "analysis/analysis.h"
+#include "analysis/angle_terms.h"
+#include "analysis/integrator_scheme.h"
+#include "analysis/math.h"
+
+namespace orowan {
+
+// One march's section and its own angle memory: the march fields of the
+// record, for a march that does not run in the record.
+struct MarchState {
+  Real PHI, DPHI, X, H, U, RK, A, W, PRESSURE_FACTOR, STICK_TERM, F, F_NEXT, P, SGX, TAU;
+  Integer SL_ST = 0;
+  Integer ROW_COUNTER = 0;
+  AngleMemory angles;
+};
+
+// The angle memory of a march: the thread's for the record's march.
+inline AngleMemory& anglesOf(AnalysisRecord&) { return threadAngles; }
+inline AngleMemory& anglesOf(MarchState& s) { return s.angles; }
+
+// The start state of the side's march.
+template <class S>
+void setUpMarch(S& s, const AnalysisRecord& pass, Side side) {
+  const bool fromExit = side == Side::exit;
+  s.PHI = fromExit ? Real(0.0) : pass.CONTACT_ANGLE;
+  s.F = fromExit ? pass.F_EXIT_PLANE : pass.F_ENTRY_PLANE;
+  s.F_NEXT = s.F;
+  s.DPHI = pass.ANGLE_STEP;
+  s.ROW_COUNTER = pass.ROW_INTERVAL;
+}
+
+// X, H and the properties at the section PHI; the exit side looks up the
+// friction first, the entry side the yield stress.
+template <class S>
+void workOutSection(S& s, const AnalysisRecord& pass, Side side) {
+  s.X = pass.R * sineOf(anglesOf(s), s.PHI);
+  s.H = (1.0 - cosineOf(anglesOf(s), s.PHI)) * pass.R * 2.0 + pass.H2;
+  if (side == Side::exit) {
+    lookupFriction(pass, s.X, s.U);
+    lookupYieldStress(pass, s.X, s.RK);
+  } else {
+    lookupYieldStress(pass, s.X, s.RK);
+    lookupFriction(pass, s.X, s.U);
+  }
+}
+
+// Stores A, the positive root of c A^2 + A/(2U) = 1 + F/(H RK), and returns
+// it unrounded: the slip test uses the value before the store rounds it.
+// b is rounded before use, B is not; faults come in the order c, b, B.
+template <class S>
+double workOutA(S& s, const Real& c) {
+  const Real b = -(0.5 / s.U);
+  const double B = s.F / s.H / s.RK + 1.0;
+  const double A = (mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
+  s.A = A;
+  return A;
+}
+
+// The slipping section; both sides use the looked-up (positive) U here.
+template <class S>
+void workOutSlip(S& s, const Real& c) {
+  s.SL_ST = 1;
+  s.W = 1.0 - s.A * s.A * c;
+  if (s.PHI <= 0.0) {
+    s.PRESSURE_FACTOR = 1.0;
+  } else {
+    s.PRESSURE_FACTOR = 1.0 + s.U * tangentTerm(anglesOf(s), s.PHI);
+  }
+  s.P = (s.RK * s.W + s.F / s.H) / s.PRESSURE_FACTOR;
+  s.SGX = s.F / s.H;
+  s.TAU = s.P * s.U;
+}
+
+// The sticking section: the side decides the signs of the correction in
+// the pressure factor and of the cosine term of STICK_TERM.
+template <class S>
+void workOutStick(S& s, const AnalysisRecord& pass, Side side) {
+  const bool fromExit = side == Side::exit;
+  s.SL_ST = 2;
+  s.W = pass.PI * 0.25;
+  if (s.PHI <= 0.0) {
+    s.PRESSURE_FACTOR = s.W;
+  } else {
+    const double correction = 0.5 * tangentTerm(anglesOf(s), s.PHI);
+    s.PRESSURE_FACTOR = fromExit ? s.W - correction : s.W + correction;
+  }
+  const double lean = sineOf(anglesOf(s), s.PHI) * s.PRESSURE_FACTOR;
+  const double half = 0.5 * cosineOf(anglesOf(s), s.PHI);
+  s.STICK_TERM = fromExit ? lean + half : lean - half;
+  s.P = s.F / s.H + s.RK * s.PRESSURE_FACTOR;
+  s.SGX = s.F / s.H;
+  s.TAU = s.RK * 0.5;
+}
+
+// The section of a step up to its integration: X, H, U, RK, A, slip or
+// stick with W, P, SGX and TAU.
+template <class S>
+void workOutStepSection(S& s, const AnalysisRecord& pass, Side side) {
+  workOutSection(s, pass, side);
+  const Real c = 1.0 - pass.PI * 0.25;
+  if (workOutA(s, c) < 1.0) {
+    workOutSlip(s, c);
+  } else {
+    workOutStick(s, pass, side);
+  }
+}
+
+// The slope of the current state's step, for FourStageStep. The entry side
+// runs toward smaller angles: it hands DPHI and U over negated (exactly: a
+// negation never rounds), and the state keeps them as they are.
+template <class S>
+struct StepSlope {
+  S* s;
+  const Real* ROLL_DIAMETER;
+  Real U;  // signed
+  void operator()(const Real& F, Real& out, const Real& angle) const {
+    if (s->SL_ST == 1) {
+      slopeSlip(anglesOf(*s), F, out, angle, s->H, U, s->RK, s->W, *ROLL_DIAMETER);
+    } else {
+      slopeStick(anglesOf(*s), F, out, angle, s->H, U, s->RK, s->STICK_TERM, *ROLL_DIAMETER);
+    }
+  }
+};
+
+// The integrator step of the current state, to be taken stage by stage.
+template <class S>
+FourStageStep<StepSlope<S>> integratorStep(S& s, const AnalysisRecord& pass, Side side) {
+  const bool entry = side == Side::entry;
+  const Real DPHI = entry ? -s.DPHI.v : s.DPHI.v;
+  const StepSlope<S> slope{&s, &pass.ROLL_DIAMETER, entry ? -s.U.v : s.U.v};
+  return FourStageStep<StepSlope<S>>(slope, s.F, s.PHI, DPHI);
+}
+
+// The state's section as step i of the side's history in `r`.
+template <class S>
+void storeStep(const S& s, AnalysisRecord& r, Side side, int i) {
+  const bool exit = side == Side::exit;
+  (exit ? r.EXIT_P : r.ENTRY_P)(i) = s.P;
+  (exit ? r.EXIT_F : r.ENTRY_F)(i) = s.F;
+  (exit ? r.EXIT_X : r.ENTRY_X)(i) = s.X;
+  (exit ? r.EXIT_PHI : r.ENTRY_PHI)(i) = s.PHI;
+  (exit ? r.EXIT_SL_ST : r.ENTRY_SL_ST)(i) = s.SL_ST;
+}
+
+// Stores the advanced angle as PHI; true while the unrounded advanced angle
+// is still inside the arc of contact.
+template <class S>
+bool advanceAngle(S& s, const AnalysisRecord& pass, Side side) {
+  if (side == Side::exit) {
+    const double advanced = s.PHI + s.DPHI;
+    s.PHI = advanced;
+    return advanced < pass.CONTACT_ANGLE;
+  }
+  const double advanced = s.PHI - s.DPHI;
+  s.PHI = advanced;
+  return advanced > 0.0;
+}
+
+}  // namespace orowan
