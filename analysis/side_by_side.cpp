@@ -1,0 +1,86 @@
+// Both marches of a library pass in one loop. Neither march reads what the
+// other computes, so advancing them together makes a pass's critical path
+// the longer of two chains of dependent arithmetic instead of their sum.
+#include "analysis/side_by_side.h"
+
+#include "analysis/march_steps.h"
+
+namespace orowan {
+namespace {
+
+// One of the two marches: its side, state, kept steps and whether it goes on.
+struct SideMarch {
+  Side side;
+  MarchState s;
+  March& kept;
+  bool going = true;
+};
+
+// After the integration of step i: the step stored and kept, F moved on,
+// the angle advanced; `going` stays true while the march has a next step.
+void finishStep(SideMarch& m, AnalysisRecord& r, int i) {
+  storeStep(m.s, r, m.side, i);
+  const bool rowDue = m.s.ROW_COUNTER >= r.ROW_INTERVAL;
+  m.kept.step[i - 1] = stepValuesOf(m.s, r.PI, rowDue);
+  m.kept.steps = i;
+  if (rowDue) m.s.ROW_COUNTER = 0;
+  m.s.F = m.s.F_NEXT;
+  m.going = advanceAngle(m.s, r, m.side) && i < kHistoryCapacity;
+  if (m.going) ++m.s.ROW_COUNTER;
+}
+
+// Step i of both marches, stage beside stage.
+void takeStepsSideBySide(SideMarch& a, SideMarch& b, AnalysisRecord& r, int i) {
+  workOutStepSection(a.s, r, a.side);
+  workOutStepSection(b.s, r, b.side);
+  auto stepA = integratorStep(a.s, r, a.side);
+  auto stepB = integratorStep(b.s, r, b.side);
+  stepA.first();
+  stepB.first();
+  stepA.second();
+  stepB.second();
+  stepA.third();
+  stepB.third();
+  a.s.F_NEXT = stepA.last();
+  b.s.F_NEXT = stepB.last();
+  finishStep(a, r, i);
+  finishStep(b, r, i);
+}
+
+// Step i of one march, once the other has ended.
+void takeStepAlone(SideMarch& m, AnalysisRecord& r, int i) {
+  workOutStepSection(m.s, r, m.side);
+  auto step = integratorStep(m.s, r, m.side);
+  step.first();
+  step.second();
+  step.third();
+  m.s.F_NEXT = step.last();
+  finishStep(m, r, i);
+}
+
+// The record's section fields from a march state.
+void leaveSection(const MarchState& s, AnalysisRecord& r) {
+  r.PHI = s.PHI, r.DPHI = s.DPHI, r.X = s.X, r.H = s.H, r.U = s.U, r.RK = s.RK, r.A = s.A;
+  r.W = s.W, r.PRESSURE_FACTOR = s.PRESSURE_FACTOR, r.STICK_TERM = s.STICK_TERM;
+  r.F = s.F, r.F_NEXT = s.F_NEXT, r.P = s.P, r.SGX = s.SGX, r.TAU = s.TAU;
+  r.SL_ST = s.SL_ST, r.ROW_COUNTER = s.ROW_COUNTER;
+}
+
+}  // namespace
+
+void marchSideBySide(AnalysisRecord& r, PassResult& result) {
+  SideMarch exit{Side::exit, {}, result.exit};
+  SideMarch entry{Side::entry, {}, result.entry};
+  setUpMarch(exit.s, r, Side::exit);
+  setUpMarch(entry.s, r, Side::entry);
+  int i = 1;
+  for (; exit.going && entry.going; ++i) takeStepsSideBySide(exit, entry, r, i);
+  for (int j = i; exit.going; ++j) takeStepAlone(exit, r, j);
+  for (int j = i; entry.going; ++j) takeStepAlone(entry, r, j);
+  r.EXIT_X_BEYOND = r.R * sineOf(exit.s.angles, exit.s.PHI);
+  r.EXIT_STEPS = exit.kept.steps;
+  r.ENTRY_STEPS = entry.kept.steps;
+  leaveSection(entry.s, r);
+}
+
+}  // namespace orowan
