@@ -11,6 +11,7 @@
 #include "console/reader.h"
 #include "console/writer.h"
 #include "program/report.h"
+#include "chain_floor.h"
 #include "math_floor.h"
 #include "pass_harness.h"
 
@@ -66,18 +67,40 @@ void BM_ExitSideMarch(benchmark::State& state) {
 BENCHMARK(BM_ExitSideMarch);
 
 // The example pass as a library call: both marches with every step kept,
-// the loads and the summary, nothing written. Compare with BM_WholePass.
-void BM_LibraryPass(benchmark::State& state) {
+// the loads and the summary, nothing written. Compare with BM_WholePass,
+// and the marches side by side (solvePass) with the marches in turn.
+template <void (*solve)(const orowan::PassInput&, orowan::PassResult&)>
+void BM_Library(benchmark::State& state) {
   static orowan::PassResult result;
   orowan::PassInput input;
   input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
   input.friction = 0.1f;
   for (auto _ : state) {
-    orowan::solvePass(input, result);
+    solve(input, result);
     benchmark::DoNotOptimize(result.ROLLING_FORCE);
   }
 }
-BENCHMARK(BM_LibraryPass);
+BENCHMARK(BM_Library<orowan::solvePass>)->Name("BM_LibraryPass");
+BENCHMARK(BM_Library<orowan::solvePassInTurn>)->Name("BM_LibraryPassInTurn");
+
+// The example pass's latency floor: the chains of arithmetic that carry F
+// from step to step, every angle term taken from a table, with the two
+// marches in turn and side by side. Compare with BM_LibraryPass.
+template <double (*run)(const bench::Chain&)>
+void BM_Chain(benchmark::State& state) {
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  const bench::Chain chain = bench::chainOf(input);
+  if (!bench::chainMatchesPass(chain)) {
+    state.SkipWithError("the chain does not give the pass's F");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(run(chain));
+  state.counters["steps"] = static_cast<double>(chain.exit.steps.size() + chain.entry.steps.size());
+}
+BENCHMARK(BM_Chain<bench::chainInTurn>)->Name("BM_ChainInTurn");
+BENCHMARK(BM_Chain<bench::chainSideBySide>)->Name("BM_ChainSideBySide");
 
 // The same pass with its yield stress from a work-hardening flow curve in
 // a full table of 50 points (the tolerance asked is too tight to reach, so
