@@ -46,16 +46,16 @@ inline bool remembers(const LastCall& last, const Real& angle) {
 }
 
 // sin and cos of a stored angle (mathSin, mathCos).
-inline double sineOf(AngleMemory& m, const Real& angle) {
+[[gnu::always_inline]] inline double sineOf(AngleMemory& m, const Real& angle) {
   return remembers(m.sine, angle) ? m.sine.result : newSine(m, angle);
 }
-inline double cosineOf(AngleMemory& m, const Real& angle) {
+[[gnu::always_inline]] inline double cosineOf(AngleMemory& m, const Real& angle) {
   return remembers(m.cosine, angle) ? m.cosine.result : newCosine(m, angle);
 }
 
 // 1/PHI - 1/t, where t = sin PHI / cos PHI rounded to single; for PHI > 0.
 // The pressure factors and the slip slope's denominator share it.
-inline double tangentTerm(AngleMemory& m, const Real& PHI) {
+[[gnu::always_inline]] inline double tangentTerm(AngleMemory& m, const Real& PHI) {
   return remembers(m.tangentTerm, PHI) ? m.tangentTerm.result : newTangentTerm(m, PHI);
 }
 

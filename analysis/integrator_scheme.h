@@ -8,13 +8,17 @@
 #include "analysis/angle_terms.h"
 #include "analysis/real.h"
 
+// Inline however large the caller: a slope or stage left out of line passes
+// the force through memory, which lengthens the chain of each step.
+#define OROWAN_INLINE [[gnu::always_inline]] inline
+
 namespace orowan {
 
 // dF/dPHI where the strip slips: friction shear stress U times the
 // pressure. The denominator is 1 at PHI <= 0, where 1/PHI must not be
 // formed. U is signed: the entry side passes it negated. The angle terms
 // come from the march's memory `m`.
-inline void slopeSlip(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
+OROWAN_INLINE void slopeSlip(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
                       const Real& H, const Real& U, const Real& RK, const Real& W,
                       const Real& ROLL_DIAMETER) {
   const Real S = sineOf(m, PHI) + U * cosineOf(m, PHI);
@@ -28,7 +32,7 @@ inline void slopeSlip(AngleMemory& m, const Real& F, Real& slope, const Real& PH
 // dF/dPHI where the strip sticks. U belongs to the step's argument list but
 // is not read: friction enters only through STICK_TERM, which carries its
 // side's signs.
-inline void slopeStick(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
+OROWAN_INLINE void slopeStick(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
                        const Real& H, const Real& /*U*/, const Real& RK,
                        const Real& STICK_TERM, const Real& ROLL_DIAMETER) {
   const Real s = sineOf(m, PHI);
@@ -64,24 +68,24 @@ struct FourStageStep {
   FourStageStep(Slope s, const Real& F, const Real& phi, const Real& DPHI)
       : slope(s), PHI(phi), h(DPHI), y(F) {}
 
-  void first() {
+  OROWAN_INLINE void first() {
     slope(Real(y), f, PHI);
     k1 = h * f;
     midAngle = PHI + h / 2.0;
     stageForce = y + k1 / 2.0;
   }
-  void second() {
+  OROWAN_INLINE void second() {
     slope(stageForce, f, midAngle);
     k2 = h * f;
     stageForce = y - k1 / 2.0 + k2;
   }
-  void third() {
+  OROWAN_INLINE void third() {
     slope(stageForce, f, midAngle);
     k3 = h * f;
     stageForce = y + k2 / 2.0 + k3 / 2.0;
   }
   // The last stage; returns F_NEXT.
-  Real last() {
+  OROWAN_INLINE Real last() {
     const Real endAngle = PHI + h;
     slope(stageForce, f, endAngle);
     const double k4 = h * f;

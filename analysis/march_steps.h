@@ -42,7 +42,7 @@ void setUpMarch(S& s, const AnalysisRecord& pass, Side side) {
 // X, H and the properties at the section PHI; the exit side looks up the
 // friction first, the entry side the yield stress.
 template <class S>
-void workOutSection(S& s, const AnalysisRecord& pass, Side side) {
+OROWAN_INLINE void workOutSection(S& s, const AnalysisRecord& pass, Side side) {
   s.X = pass.R * sineOf(anglesOf(s), s.PHI);
   s.H = (1.0 - cosineOf(anglesOf(s), s.PHI)) * pass.R * 2.0 + pass.H2;
   if (side == Side::exit) {
@@ -58,7 +58,7 @@ void workOutSection(S& s, const AnalysisRecord& pass, Side side) {
 // it unrounded: the slip test uses the value before the store rounds it.
 // b is rounded before use, B is not; faults come in the order c, b, B.
 template <class S>
-double workOutA(S& s, const Real& c) {
+OROWAN_INLINE double workOutA(S& s, const Real& c) {
   const Real b = -(0.5 / s.U);
   const double B = s.F / s.H / s.RK + 1.0;
   const double A = (mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
@@ -68,7 +68,7 @@ double workOutA(S& s, const Real& c) {
 
 // The slipping section; both sides use the looked-up (positive) U here.
 template <class S>
-void workOutSlip(S& s, const Real& c) {
+OROWAN_INLINE void workOutSlip(S& s, const Real& c) {
   s.SL_ST = 1;
   s.W = 1.0 - s.A * s.A * c;
   if (s.PHI <= 0.0) {
@@ -84,7 +84,7 @@ void workOutSlip(S& s, const Real& c) {
 // The sticking section: the side decides the signs of the correction in
 // the pressure factor and of the cosine term of STICK_TERM.
 template <class S>
-void workOutStick(S& s, const AnalysisRecord& pass, Side side) {
+OROWAN_INLINE void workOutStick(S& s, const AnalysisRecord& pass, Side side) {
   const bool fromExit = side == Side::exit;
   s.SL_ST = 2;
   s.W = pass.PI * 0.25;
@@ -105,7 +105,7 @@ void workOutStick(S& s, const AnalysisRecord& pass, Side side) {
 // The section of a step up to its integration: X, H, U, RK, A, slip or
 // stick with W, P, SGX and TAU.
 template <class S>
-void workOutStepSection(S& s, const AnalysisRecord& pass, Side side) {
+OROWAN_INLINE void workOutStepSection(S& s, const AnalysisRecord& pass, Side side) {
   workOutSection(s, pass, side);
   const Real c = 1.0 - pass.PI * 0.25;
   if (workOutA(s, c) < 1.0) {
@@ -123,7 +123,7 @@ struct StepSlope {
   S* s;
   const Real* ROLL_DIAMETER;
   Real U;  // signed
-  void operator()(const Real& F, Real& out, const Real& angle) const {
+  OROWAN_INLINE void operator()(const Real& F, Real& out, const Real& angle) const {
     if (s->SL_ST == 1) {
       slopeSlip(anglesOf(*s), F, out, angle, s->H, U, s->RK, s->W, *ROLL_DIAMETER);
     } else {
@@ -134,7 +134,7 @@ struct StepSlope {
 
 // The integrator step of the current state, to be taken stage by stage.
 template <class S>
-FourStageStep<StepSlope<S>> integratorStep(S& s, const AnalysisRecord& pass, Side side) {
+OROWAN_INLINE FourStageStep<StepSlope<S>> integratorStep(S& s, const AnalysisRecord& pass, Side side) {
   const bool entry = side == Side::entry;
   const Real DPHI = entry ? -s.DPHI.v : s.DPHI.v;
   const StepSlope<S> slope{&s, &pass.ROLL_DIAMETER, entry ? -s.U.v : s.U.v};
@@ -143,7 +143,7 @@ FourStageStep<StepSlope<S>> integratorStep(S& s, const AnalysisRecord& pass, Sid
 
 // The state's section as step i of the side's history in `r`.
 template <class S>
-void storeStep(const S& s, AnalysisRecord& r, Side side, int i) {
+OROWAN_INLINE void storeStep(const S& s, AnalysisRecord& r, Side side, int i) {
   const bool exit = side == Side::exit;
   (exit ? r.EXIT_P : r.ENTRY_P)(i) = s.P;
   (exit ? r.EXIT_F : r.ENTRY_F)(i) = s.F;
@@ -155,7 +155,7 @@ void storeStep(const S& s, AnalysisRecord& r, Side side, int i) {
 // Stores the advanced angle as PHI; true while the unrounded advanced angle
 // is still inside the arc of contact.
 template <class S>
-bool advanceAngle(S& s, const AnalysisRecord& pass, Side side) {
+OROWAN_INLINE bool advanceAngle(S& s, const AnalysisRecord& pass, Side side) {
   if (side == Side::exit) {
     const double advanced = s.PHI + s.DPHI;
     s.PHI = advanced;
