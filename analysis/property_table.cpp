@@ -8,6 +8,8 @@
 namespace orowan {
 namespace {
 
+bool isPositiveZero(double x) { return x == 0.0 && !std::signbit(x); }
+
 // Writes into `result` the table's value at X: linear within the first
 // interval [x(k), x(k+1)) that holds X, `defaultValue` when none does.
 // The slope and the result are rounded to single precision; `absolute`
@@ -21,8 +23,11 @@ void lookupProperty(const PropertyTable& table, const Real& X, Real& result,
     const Real& left = table.positions[k];
     const Real& right = table.positions[k + 1];
     if (!(left <= X && X < right)) continue;
-    // A containing interval has right > left, so the divisor is positive.
-    const Real slope = (table.values[k + 1] - table.values[k]) / (right - left);
+    // A containing interval has right > left, so the divisor is positive,
+    // and a flat interval's slope is +0 exactly: its division (the dearest
+    // operation of a lookup) is left out.
+    const double rise = table.values[k + 1] - table.values[k];
+    const Real slope = isPositiveZero(rise) ? Real(0.0) : Real(rise / (right - left));
     result = (X - left) * slope + table.values[k];
     if (absolute) result = std::fabs(result.v);
     return;
