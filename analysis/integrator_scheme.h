@@ -17,8 +17,9 @@ namespace orowan {
 // dF/dPHI where the strip slips: friction shear stress U times the
 // pressure. The denominator is 1 at PHI <= 0, where 1/PHI must not be
 // formed. U is signed: the entry side passes it negated. The angle terms
-// come from the march's memory `m`.
-OROWAN_INLINE void slopeSlip(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
+// come from the march's memory `m` (an AngleMemory or a step's StepAngles).
+template <class Memory>
+OROWAN_INLINE void slopeSlip(Memory& m, const Real& F, Real& slope, const Real& PHI,
                       const Real& H, const Real& U, const Real& RK, const Real& W,
                       const Real& ROLL_DIAMETER) {
   const Real S = sineOf(m, PHI) + U * cosineOf(m, PHI);
@@ -32,7 +33,8 @@ OROWAN_INLINE void slopeSlip(AngleMemory& m, const Real& F, Real& slope, const R
 // dF/dPHI where the strip sticks. U belongs to the step's argument list but
 // is not read: friction enters only through STICK_TERM, which carries its
 // side's signs.
-OROWAN_INLINE void slopeStick(AngleMemory& m, const Real& F, Real& slope, const Real& PHI,
+template <class Memory>
+OROWAN_INLINE void slopeStick(Memory& m, const Real& F, Real& slope, const Real& PHI,
                        const Real& H, const Real& /*U*/, const Real& RK,
                        const Real& STICK_TERM, const Real& ROLL_DIAMETER) {
   const Real s = sineOf(m, PHI);

@@ -13,20 +13,74 @@
 #include "analysis/integrator_scheme.h"
 #include "analysis/math.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace orowan {
 
-// One march's section and its own angle memory: the march fields of the
-// record, for a march that does not run in the record.
+// The sine, cosine and tangent term of one stored angle (the tangent term
+// only above 0, where it is formed).
+struct AngleTerms {
+  bool known = false;
+  std::uint32_t bits = 0;  // the angle's
+  double sine = 0, cosine = 0, tangent = 0;
+};
+
+// The terms of `angle`, worked out as sineOf, cosineOf and tangentTerm do.
+inline AngleTerms termsOf(const Real& angle) {
+  AngleTerms t{true, std::bit_cast<std::uint32_t>(angle.v), mathSin(angle), mathCos(angle), 0.0};
+  if (angle > 0.0) {
+    const Real tangent = t.sine / t.cosine;
+    t.tangent = 1.0 / angle - 1.0 / tangent;
+  }
+  return t;
+}
+
+// The angles of one step worked out before it: PHI (the last step's end
+// angle, carried over), the middle angle and the end angle, each as the
+// four-stage step forms it. A march that keeps its angles so asks nothing
+// of the math functions inside the step, and its step has no first calls
+// to wait for.
+struct StepAngles {
+  AngleTerms at[3];  // PHI, PHI + h/2, PHI + h
+  AngleTerms other;  // any other angle asked for (none is)
+
+  OROWAN_INLINE void prepare(const Real& PHI, const Real& DPHI) {
+    const double h = DPHI;
+    at[0] = at[2].known && at[2].bits == std::bit_cast<std::uint32_t>(PHI.v) ? at[2]
+                                                                             : termsOf(PHI);
+    at[1] = termsOf(Real(PHI + h / 2.0));
+    at[2] = termsOf(Real(PHI + h));
+  }
+  OROWAN_INLINE const AngleTerms& termsAt(const Real& angle) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(angle.v);
+    for (const AngleTerms& t : at)
+      if (t.known && t.bits == bits) return t;
+    other = termsOf(angle);
+    return other;
+  }
+};
+
+OROWAN_INLINE double sineOf(StepAngles& a, const Real& angle) { return a.termsAt(angle).sine; }
+OROWAN_INLINE double cosineOf(StepAngles& a, const Real& angle) {
+  return a.termsAt(angle).cosine;
+}
+OROWAN_INLINE double tangentTerm(StepAngles& a, const Real& angle) {
+  return a.termsAt(angle).tangent;
+}
+
+// One march's section and its own angles: the march fields of the record,
+// for a march that does not run in the record.
 struct MarchState {
   Real PHI, DPHI, X, H, U, RK, A, W, PRESSURE_FACTOR, STICK_TERM, F, F_NEXT, P, SGX, TAU;
   Integer SL_ST = 0;
   Integer ROW_COUNTER = 0;
-  AngleMemory angles;
+  StepAngles angles;
 };
 
 // The angle memory of a march: the thread's for the record's march.
 inline AngleMemory& anglesOf(AnalysisRecord&) { return threadAngles; }
-inline AngleMemory& anglesOf(MarchState& s) { return s.angles; }
+inline StepAngles& anglesOf(MarchState& s) { return s.angles; }
 
 // The start state of the side's march.
 template <class S>

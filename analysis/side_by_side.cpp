@@ -29,8 +29,16 @@ void finishStep(SideMarch& m, AnalysisRecord& r, int i) {
   if (m.going) ++m.s.ROW_COUNTER;
 }
 
+// The angles of the march's next step, before the step.
+void prepareAngles(SideMarch& m) {
+  const Real DPHI = m.side == Side::entry ? -m.s.DPHI.v : m.s.DPHI.v;
+  m.s.angles.prepare(m.s.PHI, DPHI);
+}
+
 // Step i of both marches, stage beside stage.
 void takeStepsSideBySide(SideMarch& a, SideMarch& b, AnalysisRecord& r, int i) {
+  prepareAngles(a);
+  prepareAngles(b);
   workOutStepSection(a.s, r, a.side);
   workOutStepSection(b.s, r, b.side);
   auto stepA = integratorStep(a.s, r, a.side);
@@ -49,6 +57,7 @@ void takeStepsSideBySide(SideMarch& a, SideMarch& b, AnalysisRecord& r, int i) {
 
 // Step i of one march, once the other has ended.
 void takeStepAlone(SideMarch& m, AnalysisRecord& r, int i) {
+  prepareAngles(m);
   workOutStepSection(m.s, r, m.side);
   auto step = integratorStep(m.s, r, m.side);
   step.first();
