@@ -7,10 +7,8 @@
 
 namespace orowan {
 
-// Property lookups at position X (mm), in the tables of `pass` or of the
-// thread's record.
-void lookupFriction(const AnalysisRecord& pass, const Real& X, Real& U);
-void lookupYieldStress(const AnalysisRecord& pass, const Real& X, Real& RK);
+// Property lookups at position X (mm) in the tables of the thread's
+// record (analysis/property_lookup.h: in those of a given record).
 void lookupFriction(const Real& X, Real& U);
 void lookupYieldStress(const Real& X, Real& RK);
 

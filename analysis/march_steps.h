@@ -12,6 +12,7 @@
 #include "analysis/angle_terms.h"
 #include "analysis/integrator_scheme.h"
 #include "analysis/math.h"
+#include "analysis/property_lookup.h"
 
 #include <bit>
 #include <cstdint>
