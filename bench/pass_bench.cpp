@@ -8,6 +8,7 @@
 #include "analysis/analysis.h"
 #include "analysis/flow_curve.h"
 #include "analysis/pass.h"
+#include "analysis/side_by_side.h"
 #include "console/reader.h"
 #include "console/writer.h"
 #include "program/report.h"
@@ -101,6 +102,24 @@ void BM_Chain(benchmark::State& state) {
 }
 BENCHMARK(BM_Chain<bench::chainInTurn>)->Name("BM_ChainInTurn");
 BENCHMARK(BM_Chain<bench::chainSideBySide>)->Name("BM_ChainSideBySide");
+
+// The two marches of the example pass side by side and nothing else (the
+// record set up by a library pass first): what the marches add to the
+// floor, and, against BM_LibraryPass, what the rest of the call costs.
+void BM_MarchesSideBySide(benchmark::State& state) {
+  static orowan::PassResult result;
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  orowan::solvePass(input, result);
+  bench::enableTraps();
+  for (auto _ : state) {
+    orowan::marchSideBySide(rec, result);
+    benchmark::DoNotOptimize(rec.EXIT_F(result.exit.steps));
+  }
+  bench::disableTraps();
+}
+BENCHMARK(BM_MarchesSideBySide);
 
 // The same pass with its yield stress from a work-hardening flow curve in
 // a full table of 50 points (the tolerance asked is too tight to reach, so
