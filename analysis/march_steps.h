@@ -53,10 +53,11 @@ struct StepAngles {
     at[1] = termsOf(Real(PHI + h / 2.0));
     at[2] = termsOf(Real(PHI + h));
   }
+  // After prepare, which makes all three known.
   OROWAN_INLINE const AngleTerms& termsAt(const Real& angle) {
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(angle.v);
     for (const AngleTerms& t : at)
-      if (t.known && t.bits == bits) return t;
+      if (t.bits == bits) return t;
     other = termsOf(angle);
     return other;
   }
