@@ -8,9 +8,10 @@
 namespace orowan {
 namespace {
 
-// One of the two marches: its side, state, kept steps and whether it goes on.
+// One of the two marches: its state, kept steps and whether it goes on.
+// Its side is a template argument of the functions below, so that every
+// side-dependent choice of a step is made when it is compiled.
 struct SideMarch {
-  Side side;
   MarchState s;
   March& kept;
   bool going = true;
@@ -18,53 +19,57 @@ struct SideMarch {
 
 // After the integration of step i: the step stored and kept, F moved on,
 // the angle advanced; `going` stays true while the march has a next step.
-void finishStep(SideMarch& m, AnalysisRecord& r, int i) {
-  storeStep(m.s, r, m.side, i);
+template <Side side>
+OROWAN_INLINE void finishStep(SideMarch& m, AnalysisRecord& r, int i) {
+  storeStep(m.s, r, side, i);
   const bool rowDue = m.s.ROW_COUNTER >= r.ROW_INTERVAL;
   m.kept.step[i - 1] = stepValuesOf(m.s, r.PI, rowDue);
   m.kept.steps = i;
   if (rowDue) m.s.ROW_COUNTER = 0;
   m.s.F = m.s.F_NEXT;
-  m.going = advanceAngle(m.s, r, m.side) && i < kHistoryCapacity;
+  m.going = advanceAngle(m.s, r, side) && i < kHistoryCapacity;
   if (m.going) ++m.s.ROW_COUNTER;
 }
 
 // The angles of the march's next step, before the step.
-void prepareAngles(SideMarch& m) {
-  const Real DPHI = m.side == Side::entry ? -m.s.DPHI.v : m.s.DPHI.v;
+template <Side side>
+OROWAN_INLINE void prepareAngles(SideMarch& m) {
+  const Real DPHI = side == Side::entry ? -m.s.DPHI.v : m.s.DPHI.v;
   m.s.angles.prepare(m.s.PHI, DPHI);
 }
 
 // Step i of both marches, stage beside stage.
-void takeStepsSideBySide(SideMarch& a, SideMarch& b, AnalysisRecord& r, int i) {
-  prepareAngles(a);
-  prepareAngles(b);
-  workOutStepSection(a.s, r, a.side);
-  workOutStepSection(b.s, r, b.side);
-  auto stepA = integratorStep(a.s, r, a.side);
-  auto stepB = integratorStep(b.s, r, b.side);
+OROWAN_INLINE void takeStepsSideBySide(SideMarch& exit, SideMarch& entry, AnalysisRecord& r,
+                                       int i) {
+  prepareAngles<Side::exit>(exit);
+  prepareAngles<Side::entry>(entry);
+  workOutStepSection(exit.s, r, Side::exit);
+  workOutStepSection(entry.s, r, Side::entry);
+  auto stepA = integratorStep(exit.s, r, Side::exit);
+  auto stepB = integratorStep(entry.s, r, Side::entry);
   stepA.first();
   stepB.first();
   stepA.second();
   stepB.second();
   stepA.third();
   stepB.third();
-  a.s.F_NEXT = stepA.last();
-  b.s.F_NEXT = stepB.last();
-  finishStep(a, r, i);
-  finishStep(b, r, i);
+  exit.s.F_NEXT = stepA.last();
+  entry.s.F_NEXT = stepB.last();
+  finishStep<Side::exit>(exit, r, i);
+  finishStep<Side::entry>(entry, r, i);
 }
 
 // Step i of one march, once the other has ended.
+template <Side side>
 void takeStepAlone(SideMarch& m, AnalysisRecord& r, int i) {
-  prepareAngles(m);
-  workOutStepSection(m.s, r, m.side);
-  auto step = integratorStep(m.s, r, m.side);
+  prepareAngles<side>(m);
+  workOutStepSection(m.s, r, side);
+  auto step = integratorStep(m.s, r, side);
   step.first();
   step.second();
   step.third();
   m.s.F_NEXT = step.last();
-  finishStep(m, r, i);
+  finishStep<side>(m, r, i);
 }
 
 // The record's section fields from a march state.
@@ -78,14 +83,14 @@ void leaveSection(const MarchState& s, AnalysisRecord& r) {
 }  // namespace
 
 void marchSideBySide(AnalysisRecord& r, PassResult& result) {
-  SideMarch exit{Side::exit, {}, result.exit};
-  SideMarch entry{Side::entry, {}, result.entry};
+  SideMarch exit{{}, result.exit};
+  SideMarch entry{{}, result.entry};
   setUpMarch(exit.s, r, Side::exit);
   setUpMarch(entry.s, r, Side::entry);
   int i = 1;
   for (; exit.going && entry.going; ++i) takeStepsSideBySide(exit, entry, r, i);
-  for (int j = i; exit.going; ++j) takeStepAlone(exit, r, j);
-  for (int j = i; entry.going; ++j) takeStepAlone(entry, r, j);
+  for (int j = i; exit.going; ++j) takeStepAlone<Side::exit>(exit, r, j);
+  for (int j = i; entry.going; ++j) takeStepAlone<Side::entry>(entry, r, j);
   r.EXIT_X_BEYOND = r.R * sineOf(exit.s.angles, exit.s.PHI);
   r.EXIT_STEPS = exit.kept.steps;
   r.ENTRY_STEPS = entry.kept.steps;
