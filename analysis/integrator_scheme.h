@@ -70,26 +70,37 @@ struct FourStageStep {
   FourStageStep(Slope s, const Real& F, const Real& phi, const Real& DPHI)
       : slope(s), PHI(phi), h(DPHI), y(F) {}
 
+  // The slope at the stage's angle: 0 for PHI, 1 for the middle angle, 2
+  // for the end angle. A slope that has `atAngle<k>` is told which.
+  template <int k>
+  OROWAN_INLINE void slopeAt(const Real& F, Real& out, const Real& angle) {
+    if constexpr (requires { slope.template atAngle<k>(F, out, angle); }) {
+      slope.template atAngle<k>(F, out, angle);
+    } else {
+      slope(F, out, angle);
+    }
+  }
+
   OROWAN_INLINE void first() {
-    slope(Real(y), f, PHI);
+    slopeAt<0>(Real(y), f, PHI);
     k1 = h * f;
     midAngle = PHI + h / 2.0;
     stageForce = y + k1 / 2.0;
   }
   OROWAN_INLINE void second() {
-    slope(stageForce, f, midAngle);
+    slopeAt<1>(stageForce, f, midAngle);
     k2 = h * f;
     stageForce = y - k1 / 2.0 + k2;
   }
   OROWAN_INLINE void third() {
-    slope(stageForce, f, midAngle);
+    slopeAt<1>(stageForce, f, midAngle);
     k3 = h * f;
     stageForce = y + k2 / 2.0 + k3 / 2.0;
   }
   // The last stage; returns F_NEXT.
   OROWAN_INLINE Real last() {
     const Real endAngle = PHI + h;
-    slope(stageForce, f, endAngle);
+    slopeAt<2>(stageForce, f, endAngle);
     const double k4 = h * f;
     return y + (0.5 * k1 + 1.5 * k2 + 0.5 * k3 + 0.5 * k4) / 3.0;
   }

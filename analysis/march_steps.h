@@ -16,6 +16,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 namespace orowan {
 
@@ -68,6 +69,29 @@ OROWAN_INLINE double cosineOf(StepAngles& a, const Real& angle) {
   return a.termsAt(angle).cosine;
 }
 OROWAN_INLINE double tangentTerm(StepAngles& a, const Real& angle) {
+  return a.termsAt(angle).tangent;
+}
+
+// The angle terms a slope stage asks for: those of the step's angle k,
+// which the stage's angle is; any other angle's from the step's search.
+template <int k>
+struct StageAngle {
+  StepAngles& step;
+  OROWAN_INLINE const AngleTerms& termsAt(const Real& angle) {
+    const AngleTerms& t = step.at[k];
+    return t.bits == std::bit_cast<std::uint32_t>(angle.v) ? t : step.termsAt(angle);
+  }
+};
+template <int k>
+OROWAN_INLINE double sineOf(StageAngle<k>& a, const Real& angle) {
+  return a.termsAt(angle).sine;
+}
+template <int k>
+OROWAN_INLINE double cosineOf(StageAngle<k>& a, const Real& angle) {
+  return a.termsAt(angle).cosine;
+}
+template <int k>
+OROWAN_INLINE double tangentTerm(StageAngle<k>& a, const Real& angle) {
   return a.termsAt(angle).tangent;
 }
 
@@ -179,11 +203,26 @@ struct StepSlope {
   S* s;
   const Real* ROLL_DIAMETER;
   Real U;  // signed
-  OROWAN_INLINE void operator()(const Real& F, Real& out, const Real& angle) const {
+  template <class Memory>
+  OROWAN_INLINE void slope(Memory& m, const Real& F, Real& out, const Real& angle) const {
     if (s->SL_ST == 1) {
-      slopeSlip(anglesOf(*s), F, out, angle, s->H, U, s->RK, s->W, *ROLL_DIAMETER);
+      slopeSlip(m, F, out, angle, s->H, U, s->RK, s->W, *ROLL_DIAMETER);
     } else {
-      slopeStick(anglesOf(*s), F, out, angle, s->H, U, s->RK, s->STICK_TERM, *ROLL_DIAMETER);
+      slopeStick(m, F, out, angle, s->H, U, s->RK, s->STICK_TERM, *ROLL_DIAMETER);
+    }
+  }
+  OROWAN_INLINE void operator()(const Real& F, Real& out, const Real& angle) const {
+    slope(anglesOf(*s), F, out, angle);
+  }
+  // At the step's angle k (FourStageStep says which): a march that keeps its
+  // step's angles finds that one's terms without a search.
+  template <int k>
+  OROWAN_INLINE void atAngle(const Real& F, Real& out, const Real& angle) const {
+    if constexpr (std::is_same_v<S, MarchState>) {
+      StageAngle<k> m{s->angles};
+      slope(m, F, out, angle);
+    } else {
+      slope(anglesOf(*s), F, out, angle);
     }
   }
 };
