@@ -106,15 +106,37 @@ struct FourStageStep {
   }
 };
 
+// A step's four stages in a row; returns F_NEXT.
+template <typename Slope>
+OROWAN_INLINE Real takeStages(FourStageStep<Slope>& step) {
+  step.first();
+  step.second();
+  step.third();
+  return step.last();
+}
+
+// Two independent steps, each stage of `b` beside the same stage of `a`,
+// so that the processor overlaps their two chains; their F_NEXT into
+// nextA and nextB.
+template <typename SlopeA, typename SlopeB>
+OROWAN_INLINE void takeStagesSideBySide(FourStageStep<SlopeA>& a, FourStageStep<SlopeB>& b,
+                                        Real& nextA, Real& nextB) {
+  a.first();
+  b.first();
+  a.second();
+  b.second();
+  a.third();
+  b.third();
+  nextA = a.last();
+  nextB = b.last();
+}
+
 // The whole step at once.
 template <typename Slope>
 inline void fourStageStep(Slope slope, const Real& F, Real& F_NEXT, const Real& PHI,
                           const Real& DPHI) {
   FourStageStep<Slope> step(slope, F, PHI, DPHI);
-  step.first();
-  step.second();
-  step.third();
-  F_NEXT = step.last();
+  F_NEXT = takeStages(step);
 }
 
 }  // namespace orowan

@@ -15,10 +15,7 @@ namespace {
 void takeStep(Side side, int i, const MarchObserver& observer) {
   workOutStepSection(rec, rec, side);
   auto step = integratorStep(rec, rec, side);
-  step.first();
-  step.second();
-  step.third();
-  rec.F_NEXT = step.last();
+  rec.F_NEXT = takeStages(step);
   storeStep(rec, rec, side, i);
   const bool rowDue = rec.ROW_COUNTER >= rec.ROW_INTERVAL;
   if (observer.stepTaken != nullptr) observer.stepTaken(observer.context, side, i, rowDue);

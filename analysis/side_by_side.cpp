@@ -47,14 +47,7 @@ OROWAN_INLINE void takeStepsSideBySide(SideMarch& exit, SideMarch& entry, Analys
   workOutStepSection(entry.s, r, Side::entry);
   auto stepA = integratorStep(exit.s, r, Side::exit);
   auto stepB = integratorStep(entry.s, r, Side::entry);
-  stepA.first();
-  stepB.first();
-  stepA.second();
-  stepB.second();
-  stepA.third();
-  stepB.third();
-  exit.s.F_NEXT = stepA.last();
-  entry.s.F_NEXT = stepB.last();
+  takeStagesSideBySide(stepA, stepB, exit.s.F_NEXT, entry.s.F_NEXT);
   finishStep<Side::exit>(exit, r, i);
   finishStep<Side::entry>(entry, r, i);
 }
@@ -65,10 +58,7 @@ void takeStepAlone(SideMarch& m, AnalysisRecord& r, int i) {
   prepareAngles<side>(m);
   workOutStepSection(m.s, r, side);
   auto step = integratorStep(m.s, r, side);
-  step.first();
-  step.second();
-  step.third();
-  m.s.F_NEXT = step.last();
+  m.s.F_NEXT = takeStages(step);
   finishStep<side>(m, r, i);
 }
 

@@ -97,10 +97,7 @@ struct Runner {
   // Step i with its stages in a row.
   void stepAlone(std::size_t i) {
     auto step = begin(static_cast<int>(i));
-    step.first();
-    step.second();
-    step.third();
-    F = step.last();
+    F = orowan::takeStages(step);
   }
 };
 
@@ -132,14 +129,7 @@ double chainSideBySide(const Chain& chain) {
   for (std::size_t i = 0; i < both; ++i) {
     auto stepA = a.begin(static_cast<int>(i));
     auto stepB = b.begin(static_cast<int>(i));
-    stepA.first();
-    stepB.first();
-    stepA.second();
-    stepB.second();
-    stepA.third();
-    stepB.third();
-    a.F = stepA.last();
-    b.F = stepB.last();
+    orowan::takeStagesSideBySide(stepA, stepB, a.F, b.F);
   }
   for (Runner* r : {&a, &b})
     for (std::size_t i = both; i < r->march.steps.size(); ++i) r->stepAlone(i);
