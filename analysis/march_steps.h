@@ -21,7 +21,7 @@
 namespace orowan {
 
 // The sine, cosine and tangent term of one stored angle (the tangent term
-// only above 0, where it is formed).
+// only where the steps form it: not at or below 0).
 struct AngleTerms {
   bool known = false;
   std::uint32_t bits = 0;  // the angle's
@@ -29,9 +29,11 @@ struct AngleTerms {
 };
 
 // The terms of `angle`, worked out as sineOf, cosineOf and tangentTerm do.
+// The tangent term's test is the pressure factor's, so that an angle that
+// is not a number gets the term the factor would get.
 inline AngleTerms termsOf(const Real& angle) {
   AngleTerms t{true, std::bit_cast<std::uint32_t>(angle.v), mathSin(angle), mathCos(angle), 0.0};
-  if (angle > 0.0) {
+  if (!(angle <= 0.0)) {
     const Real tangent = t.sine / t.cosine;
     t.tangent = 1.0 / angle - 1.0 / tangent;
   }
