@@ -117,12 +117,14 @@ OROWAN_INLINE Real takeStages(FourStageStep<Slope>& step) {
 
 // Two independent steps, each stage of `b` beside the same stage of `a`,
 // so that the processor overlaps their two chains; their F_NEXT into
-// nextA and nextB.
-template <typename SlopeA, typename SlopeB>
+// nextA and nextB. `meanwhile()` comes after the first stages: work that
+// waits on neither chain, for the processor to do while they run.
+template <typename SlopeA, typename SlopeB, typename Work>
 OROWAN_INLINE void takeStagesSideBySide(FourStageStep<SlopeA>& a, FourStageStep<SlopeB>& b,
-                                        Real& nextA, Real& nextB) {
+                                        Real& nextA, Real& nextB, Work meanwhile) {
   a.first();
   b.first();
+  meanwhile();
   a.second();
   b.second();
   a.third();

@@ -46,15 +46,30 @@ inline AngleTerms termsOf(const Real& angle) {
 // of the math functions inside the step, and its step has no first calls
 // to wait for.
 struct StepAngles {
-  AngleTerms at[3];  // PHI, PHI + h/2, PHI + h
-  AngleTerms other;  // any other angle asked for (none is)
+  AngleTerms at[3];     // PHI, PHI + h/2, PHI + h
+  AngleTerms ahead[2];  // the next step's middle and end angle, if looked ahead
+  AngleTerms other;     // any other angle asked for (none is)
 
+  // The step at PHI: its angles from those looked ahead when they are the
+  // step's, else worked out now.
   OROWAN_INLINE void prepare(const Real& PHI, const Real& DPHI) {
     const double h = DPHI;
-    at[0] = at[2].known && at[2].bits == std::bit_cast<std::uint32_t>(PHI.v) ? at[2]
-                                                                             : termsOf(PHI);
-    at[1] = termsOf(Real(PHI + h / 2.0));
-    at[2] = termsOf(Real(PHI + h));
+    const Real middle = PHI + h / 2.0, end = PHI + h;
+    const bool carried = at[2].known && at[2].bits == std::bit_cast<std::uint32_t>(PHI.v);
+    at[0] = carried ? at[2] : termsOf(PHI);
+    const bool looked = carried && ahead[0].known &&
+                        ahead[0].bits == std::bit_cast<std::uint32_t>(middle.v) &&
+                        ahead[1].bits == std::bit_cast<std::uint32_t>(end.v);
+    at[1] = looked ? ahead[0] : termsOf(middle);
+    at[2] = looked ? ahead[1] : termsOf(end);
+  }
+  // The next step's middle and end angles, worked out while this step's
+  // stages wait on their chain (the next step starts at this one's end).
+  OROWAN_INLINE void lookAhead(const Real& PHI, const Real& DPHI) {
+    const double h = DPHI;
+    const Real next = PHI + h;
+    ahead[0] = termsOf(Real(next + h / 2.0));
+    ahead[1] = termsOf(Real(next + h));
   }
   // After prepare, which makes all three known.
   OROWAN_INLINE const AngleTerms& termsAt(const Real& angle) {

@@ -31,11 +31,22 @@ OROWAN_INLINE void finishStep(SideMarch& m, AnalysisRecord& r, int i) {
   if (m.going) ++m.s.ROW_COUNTER;
 }
 
-// The angles of the march's next step, before the step.
+// The march's signed angle step.
+template <Side side>
+OROWAN_INLINE Real signedStep(const SideMarch& m) {
+  return side == Side::entry ? -m.s.DPHI.v : m.s.DPHI.v;
+}
+
+// The angles of the march's step, before the step.
 template <Side side>
 OROWAN_INLINE void prepareAngles(SideMarch& m) {
-  const Real DPHI = side == Side::entry ? -m.s.DPHI.v : m.s.DPHI.v;
-  m.s.angles.prepare(m.s.PHI, DPHI);
+  m.s.angles.prepare(m.s.PHI, signedStep<side>(m));
+}
+
+// The angles of the march's next step, during this one.
+template <Side side>
+OROWAN_INLINE void lookAhead(SideMarch& m) {
+  m.s.angles.lookAhead(m.s.PHI, signedStep<side>(m));
 }
 
 // Step i of both marches, stage beside stage.
@@ -47,7 +58,10 @@ OROWAN_INLINE void takeStepsSideBySide(SideMarch& exit, SideMarch& entry, Analys
   workOutStepSection(entry.s, r, Side::entry);
   auto stepA = integratorStep(exit.s, r, Side::exit);
   auto stepB = integratorStep(entry.s, r, Side::entry);
-  takeStagesSideBySide(stepA, stepB, exit.s.F_NEXT, entry.s.F_NEXT);
+  takeStagesSideBySide(stepA, stepB, exit.s.F_NEXT, entry.s.F_NEXT, [&] {
+    lookAhead<Side::exit>(exit);
+    lookAhead<Side::entry>(entry);
+  });
   finishStep<Side::exit>(exit, r, i);
   finishStep<Side::entry>(entry, r, i);
 }

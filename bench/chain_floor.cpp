@@ -129,7 +129,7 @@ double chainSideBySide(const Chain& chain) {
   for (std::size_t i = 0; i < both; ++i) {
     auto stepA = a.begin(static_cast<int>(i));
     auto stepB = b.begin(static_cast<int>(i));
-    orowan::takeStagesSideBySide(stepA, stepB, a.F, b.F);
+    orowan::takeStagesSideBySide(stepA, stepB, a.F, b.F, [] {});
   }
   for (Runner* r : {&a, &b})
     for (std::size_t i = both; i < r->march.steps.size(); ++i) r->stepAlone(i);
