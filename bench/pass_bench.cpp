@@ -121,6 +121,25 @@ void BM_MarchesSideBySide(benchmark::State& state) {
 }
 BENCHMARK(BM_MarchesSideBySide);
 
+// The stage after the marches: the neutral point, the loads and the
+// summary values of the example pass, from the record its marches left.
+void BM_LoadAndSummary(benchmark::State& state) {
+  static orowan::PassResult result;
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  orowan::solvePass(input, result);
+  bench::enableTraps();
+  for (auto _ : state) {
+    orowan::neutralPointAndLoad();
+    orowan::workOutSummary();
+    benchmark::DoNotOptimize(rec.ROLLING_FORCE);
+  }
+  bench::disableTraps();
+  state.counters["neutral_step"] = rec.NEUTRAL_STEP;
+}
+BENCHMARK(BM_LoadAndSummary);
+
 // The same pass with its yield stress from a work-hardening flow curve in
 // a full table of 50 points (the tolerance asked is too tight to reach, so
 // the table fills up). Compare with BM_LibraryPass.
