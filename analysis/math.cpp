@@ -12,11 +12,16 @@ thread_local constinit MathCallLog* callLog = nullptr;
 
 // How many threads have a log set. A plain global, read first, so that the
 // usual call (no log anywhere) touches no per-thread state: in a shared
-// object every access to that costs a call.
-std::atomic<int> threadsLogging{0};
+// object every access to that costs a call. On a cache line of its own:
+// every thread reads it at every call, and a neighbour written by the
+// threads (the library call's lock) would send the line between cores.
+struct alignas(64) ThreadCount {
+  std::atomic<int> count{0};
+};
+ThreadCount threadsLogging;
 
 inline void note(MathFunction function, double x) {
-  if (threadsLogging.load(std::memory_order_relaxed) == 0 || callLog == nullptr) return;
+  if (threadsLogging.count.load(std::memory_order_relaxed) == 0 || callLog == nullptr) return;
   if (callLog->count < callLog->capacity) callLog->calls[callLog->count] = {function, x};
   ++callLog->count;
 }
@@ -24,7 +29,7 @@ inline void note(MathFunction function, double x) {
 }  // namespace
 
 void setMathCallLog(MathCallLog* log) {
-  threadsLogging.fetch_add((log != nullptr) - (callLog != nullptr), std::memory_order_relaxed);
+  threadsLogging.count.fetch_add((log != nullptr) - (callLog != nullptr), std::memory_order_relaxed);
   callLog = log;
 }
 
