@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "analysis/pass.h"
@@ -173,6 +174,56 @@ TEST(SideBySide, APassAfterAFaultIsTheSameAsBefore) {
     EXPECT_EQ(std::bit_cast<std::uint32_t>(after->ROLLING_FORCE),
               std::bit_cast<std::uint32_t>(flatInTurn->ROLLING_FORCE));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Every value of a result as bits, for whole results.
+std::vector<std::uint32_t> allBitsOf(const PassResult& r) {
+  std::vector<std::uint32_t> bits{static_cast<std::uint32_t>(r.outcome),
+                                  static_cast<std::uint32_t>(r.NEUTRAL_STEP)};
+  for (float v : {r.ROLL_DIAMETER, r.F_EXIT_PLANE, r.F_ENTRY_PLANE, r.DH, r.XL, r.CONTACT_ANGLE,
+                  r.ANGLE_STEP, r.ROLLING_FORCE, r.G, r.TORQUE_ARM, r.PM, r.REDUCTION_RATIO,
+                  r.OM, r.XN, r.ON, r.NEUTRAL_F, r.NEUTRAL_P})
+    bits.push_back(std::bit_cast<std::uint32_t>(v));
+  for (const orowan::March* m : {&r.exit, &r.entry}) {
+    const std::vector<std::uint32_t> march = bitsOf(*m);
+    bits.insert(bits.end(), march.begin(), march.end());
+  }
+  return bits;
+}
+
+// Marches of different lengths: the accumulated angles of the two sides
+// round differently, so one march may take a step more than the other and
+// finish alone (the step counts depend on the geometry only; about one
+// pass in 200 of the grid below). Such passes, slipping and sticking, give
+// the bits of the marches in turn.
+TEST(SideBySide, AMarchThatGoesOnAloneGivesTheBitsOfTheMarchesInTurn) {
+  int exitLonger = 0, entryLonger = 0;
+  for (int a = 0; a < 60 && (exitLonger < 2 || entryLonger < 2); ++a) {
+    for (int b = 0; b < 60 && (exitLonger < 2 || entryLonger < 2); ++b) {
+      PassInput in;
+      in.R = 20.0f + 7.3f * static_cast<float>(a);
+      in.H1 = 1.0f + 0.11f * static_cast<float>(b);
+      in.H2 = in.H1 * (0.6f + 0.005f * static_cast<float>(a));
+      in.meanYieldStress = 20;
+      in.friction = 0.1f;
+      const auto slipping = solve(in, false);
+      const int exitSteps = slipping->exit.steps, entrySteps = slipping->entry.steps;
+      if (exitSteps == entrySteps) continue;
+      ++(exitSteps > entrySteps ? exitLonger : entryLonger);
+      SCOPED_TRACE("R " + std::to_string(in.R) + " H1 " + std::to_string(in.H1));
+      EXPECT_EQ(allBitsOf(*slipping), allBitsOf(*solve(in, true)));
+      in.friction = 0.9f;
+      const auto sticking = solve(in, false);
+      EXPECT_EQ(sticking->exit.step[0].SL_ST, 2);
+      EXPECT_EQ(allBitsOf(*sticking), allBitsOf(*solve(in, true)));
+    }
+  }
+  EXPECT_GE(exitLonger, 2);
+  EXPECT_GE(entryLonger, 2);
 }
 
 }  // namespace
