@@ -80,9 +80,6 @@ struct TrapHandlerInUse {
   }
 };
 
-// The analysis runs with the console's environment (round to nearest, the
-// three traps); the caller's environment and fault handler come back
-// however the call ends.
 // The console's environment: round to nearest, no flags, the three traps.
 // Set again after a fault, since the trap's handler runs with the traps
 // masked and the jump out of it keeps them so.
@@ -91,6 +88,8 @@ void enterConsoleEnvironment() {
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
 }
 
+// The analysis runs with the console's environment; the caller's
+// environment and fault handler come back however the call ends.
 struct CallerEnvironment {
   std::fenv_t saved;
   FaultHandler handler = currentFaultHandler();
