@@ -17,16 +17,16 @@ double keep(LastCall& last, const Real& angle, double result) {
 
 }  // namespace
 
-double newSine(AngleMemory& m, const Real& angle) {
+double newSine(AngleMemory& m, Real angle) {
   return keep(m.sine, angle, mathSin(angle));
 }
 
-double newCosine(AngleMemory& m, const Real& angle) {
+double newCosine(AngleMemory& m, Real angle) {
   return keep(m.cosine, angle, mathCos(angle));
 }
 
 // t is stored, so its division is rounded before 1/t is formed.
-double newTangentTerm(AngleMemory& m, const Real& PHI) {
+double newTangentTerm(AngleMemory& m, Real PHI) {
   const Real t = sineOf(m, PHI) / cosineOf(m, PHI);
   return keep(m.tangentTerm, PHI, 1.0 / PHI - 1.0 / t);
 }

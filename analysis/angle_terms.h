@@ -36,10 +36,12 @@ struct AngleMemory {
 // The thread's memory: the console's marches and the step functions.
 extern OROWAN_THREAD_STATE AngleMemory threadAngles;
 
-// The first call at a new angle; they remember it.
-double newSine(AngleMemory& memory, const Real& angle);
-double newCosine(AngleMemory& memory, const Real& angle);
-double newTangentTerm(AngleMemory& memory, const Real& angle);
+// The first call at a new angle; they remember it. The angle comes by
+// value: a reference would make the caller keep the angle, and whatever
+// lies beside it (the four-stage step's values), in memory.
+double newSine(AngleMemory& memory, Real angle);
+double newCosine(AngleMemory& memory, Real angle);
+double newTangentTerm(AngleMemory& memory, Real angle);
 
 inline bool remembers(const LastCall& last, const Real& angle) {
   return last.known && last.angle == std::bit_cast<std::uint32_t>(angle.v);
