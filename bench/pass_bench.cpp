@@ -20,6 +20,14 @@ namespace {
 
 using orowan::rec;
 
+// The example pass as the library's input.
+orowan::PassInput examplePassInput() {
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  return input;
+}
+
 // Runs the example pass once, so that the record holds its results.
 void runExamplePass() {
   bench::useMemoryConsole(bench::kExampleInput, sizeof bench::kExampleInput - 1);
@@ -73,9 +81,7 @@ BENCHMARK(BM_ExitSideMarch);
 template <void (*solve)(const orowan::PassInput&, orowan::PassResult&)>
 void BM_Library(benchmark::State& state) {
   static orowan::PassResult result;
-  orowan::PassInput input;
-  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
-  input.friction = 0.1f;
+  const orowan::PassInput input = examplePassInput();
   for (auto _ : state) {
     solve(input, result);
     benchmark::DoNotOptimize(result.ROLLING_FORCE);
@@ -89,9 +95,7 @@ BENCHMARK(BM_Library<orowan::solvePassInTurn>)->Name("BM_LibraryPassInTurn");
 // marches in turn and side by side. Compare with BM_LibraryPass.
 template <double (*run)(const bench::Chain&)>
 void BM_Chain(benchmark::State& state) {
-  orowan::PassInput input;
-  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
-  input.friction = 0.1f;
+  const orowan::PassInput input = examplePassInput();
   const bench::Chain chain = bench::chainOf(input);
   if (!bench::chainMatchesPass(chain)) {
     state.SkipWithError("the chain does not give the pass's F");
@@ -108,10 +112,7 @@ BENCHMARK(BM_Chain<bench::chainSideBySide>)->Name("BM_ChainSideBySide");
 // floor, and, against BM_LibraryPass, what the rest of the call costs.
 void BM_MarchesSideBySide(benchmark::State& state) {
   static orowan::PassResult result;
-  orowan::PassInput input;
-  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
-  input.friction = 0.1f;
-  orowan::solvePass(input, result);
+  orowan::solvePass(examplePassInput(), result);
   bench::enableTraps();
   for (auto _ : state) {
     orowan::marchSideBySide(rec, result);
@@ -125,10 +126,7 @@ BENCHMARK(BM_MarchesSideBySide);
 // summary values of the example pass, from the record its marches left.
 void BM_LoadAndSummary(benchmark::State& state) {
   static orowan::PassResult result;
-  orowan::PassInput input;
-  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
-  input.friction = 0.1f;
-  orowan::solvePass(input, result);
+  orowan::solvePass(examplePassInput(), result);
   bench::enableTraps();
   for (auto _ : state) {
     orowan::neutralPointAndLoad();
