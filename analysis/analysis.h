@@ -7,7 +7,8 @@
 
 namespace orowan {
 
-// Property lookups at position X (mm).
+// Property lookups at position X (mm) in the tables of the thread's
+// record (analysis/property_lookup.h: in those of a given record).
 void lookupFriction(const Real& X, Real& U);
 void lookupYieldStress(const Real& X, Real& RK);
 
@@ -39,7 +40,7 @@ struct MarchObserver {
   void* context = nullptr;
 };
 
-// One march across the roll gap from the plane of `side`.
+// One march across the roll gap from the plane of `side`, in the record.
 void marchRollGap(Side side, const MarchObserver& observer);
 
 // After both marches: the neutral point, rolling force, torque, torque arm
@@ -57,5 +58,15 @@ struct RowValues {
   Real degrees;   // PHI in degrees (the multiplication by 180 first)
 };
 RowValues workOutRowValues();
+
+// The same of a march state's section (the record or a MarchState).
+template <class S>
+RowValues workOutRowValues(const S& s, const Real& PI) {
+  RowValues row;
+  row.pOverK = s.P / s.RK;
+  row.sgxOverK = s.SGX / s.RK;
+  row.degrees = (s.PHI * 180.0) / PI;
+  return row;
+}
 
 }  // namespace orowan

@@ -6,7 +6,7 @@
 
 namespace orowan {
 
-OROWAN_THREAD_STATE LastCall lastSine, lastCosine, lastTangentTerm;
+OROWAN_THREAD_STATE AngleMemory threadAngles;
 
 namespace {
 
@@ -17,14 +17,18 @@ double keep(LastCall& last, const Real& angle, double result) {
 
 }  // namespace
 
-double newSine(const Real& angle) { return keep(lastSine, angle, mathSin(angle)); }
+double newSine(AngleMemory& m, Real angle) {
+  return keep(m.sine, angle, mathSin(angle));
+}
 
-double newCosine(const Real& angle) { return keep(lastCosine, angle, mathCos(angle)); }
+double newCosine(AngleMemory& m, Real angle) {
+  return keep(m.cosine, angle, mathCos(angle));
+}
 
 // t is stored, so its division is rounded before 1/t is formed.
-double newTangentTerm(const Real& PHI) {
-  const Real t = sineOf(PHI) / cosineOf(PHI);
-  return keep(lastTangentTerm, PHI, 1.0 / PHI - 1.0 / t);
+double newTangentTerm(AngleMemory& m, Real PHI) {
+  const Real t = sineOf(m, PHI) / cosineOf(m, PHI);
+  return keep(m.tangentTerm, PHI, 1.0 / PHI - 1.0 / t);
 }
 
 }  // namespace orowan

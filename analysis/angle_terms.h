@@ -6,6 +6,10 @@
 // repeated angle from memory: the same double function of the same argument
 // gives the same value, and a call that faulted never returned to be
 // remembered. Inline, so that a repeat costs a comparison in the caller.
+//
+// The memory is a march's: the console's marches, one after the other,
+// share the thread's; the library's marches, side by side, keep one each,
+// so that neither forgets the other's angles.
 #pragma once
 
 #include <bit>
@@ -24,30 +28,42 @@ struct LastCall {
   double result = 0.0;
 };
 
-// Per thread, like the analysis record.
-extern OROWAN_THREAD_STATE LastCall lastSine, lastCosine, lastTangentTerm;
+// The last sine, cosine and tangent term of one march.
+struct AngleMemory {
+  LastCall sine, cosine, tangentTerm;
+};
 
-// The first call at a new angle; they remember it.
-double newSine(const Real& angle);
-double newCosine(const Real& angle);
-double newTangentTerm(const Real& angle);
+// The thread's memory: the console's marches and the step functions.
+extern OROWAN_THREAD_STATE AngleMemory threadAngles;
+
+// The first call at a new angle; they remember it. The angle comes by
+// value: a reference would make the caller keep the angle, and whatever
+// lies beside it (the four-stage step's values), in memory.
+double newSine(AngleMemory& memory, Real angle);
+double newCosine(AngleMemory& memory, Real angle);
+double newTangentTerm(AngleMemory& memory, Real angle);
 
 inline bool remembers(const LastCall& last, const Real& angle) {
   return last.known && last.angle == std::bit_cast<std::uint32_t>(angle.v);
 }
 
 // sin and cos of a stored angle (mathSin, mathCos).
-inline double sineOf(const Real& angle) {
-  return remembers(lastSine, angle) ? lastSine.result : newSine(angle);
+[[gnu::always_inline]] inline double sineOf(AngleMemory& m, const Real& angle) {
+  return remembers(m.sine, angle) ? m.sine.result : newSine(m, angle);
 }
-inline double cosineOf(const Real& angle) {
-  return remembers(lastCosine, angle) ? lastCosine.result : newCosine(angle);
+[[gnu::always_inline]] inline double cosineOf(AngleMemory& m, const Real& angle) {
+  return remembers(m.cosine, angle) ? m.cosine.result : newCosine(m, angle);
 }
 
 // 1/PHI - 1/t, where t = sin PHI / cos PHI rounded to single; for PHI > 0.
 // The pressure factors and the slip slope's denominator share it.
-inline double tangentTerm(const Real& PHI) {
-  return remembers(lastTangentTerm, PHI) ? lastTangentTerm.result : newTangentTerm(PHI);
+[[gnu::always_inline]] inline double tangentTerm(AngleMemory& m, const Real& PHI) {
+  return remembers(m.tangentTerm, PHI) ? m.tangentTerm.result : newTangentTerm(m, PHI);
 }
+
+// The same with the thread's memory.
+inline double sineOf(const Real& angle) { return sineOf(threadAngles, angle); }
+inline double cosineOf(const Real& angle) { return cosineOf(threadAngles, angle); }
+inline double tangentTerm(const Real& PHI) { return tangentTerm(threadAngles, PHI); }
 
 }  // namespace orowan

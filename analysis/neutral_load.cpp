@@ -28,29 +28,33 @@ int findNeutralStep() {
 
 // Rectangle-rule sums from the entry plane to entry-side step
 // ENTRY_STEPS - i + 1, each interval weighted at its end nearer the entry
-// plane. Widths stay double; the sums are rounded after every term.
-void sumEntrySide(int i) {
+// plane, and from the exit plane to exit-side step i + 1 (at the last
+// stored step the next position is the one the march would have reached
+// next). Widths stay double; the sums are rounded after every term, each
+// in its own order. The two sides' terms alternate in one loop, so that
+// the processor overlaps their chains of rounded additions; a fault of
+// either is an overflow of the load stage, whichever comes first.
+void sumBothSides(int i) {
   rec.ENTRY_FORCE_SUM = 0.0;
   rec.ENTRY_MOMENT_SUM = 0.0;
-  const int entrySteps = storedSteps(rec.ENTRY_STEPS);
-  for (int j = 1; j <= entrySteps - i; ++j) {
-    const double w = rec.ENTRY_X(j) - rec.ENTRY_X(j + 1);
-    rec.ENTRY_FORCE_SUM = rec.ENTRY_FORCE_SUM + w * rec.ENTRY_P(j);
-    rec.ENTRY_MOMENT_SUM = rec.ENTRY_MOMENT_SUM + w * rec.ENTRY_X(j) * rec.ENTRY_P(j);
-  }
-}
-
-// The same from the exit plane to exit-side step i + 1. At the last stored
-// step the next position is the one the march would have reached next.
-void sumExitSide(int i) {
   rec.EXIT_FORCE_SUM = 0.0;
   rec.EXIT_MOMENT_SUM = 0.0;
+  const int entrySteps = storedSteps(rec.ENTRY_STEPS);
   const int exitSteps = storedSteps(rec.EXIT_STEPS);
-  for (int j = 1; j <= i && j <= exitSteps; ++j) {
-    const double next = j < exitSteps ? rec.EXIT_X(j + 1) : rec.EXIT_X_BEYOND;
-    const double w = next - rec.EXIT_X(j);
-    rec.EXIT_FORCE_SUM = rec.EXIT_FORCE_SUM + w * rec.EXIT_P(j);
-    rec.EXIT_MOMENT_SUM = rec.EXIT_MOMENT_SUM + w * rec.EXIT_X(j) * rec.EXIT_P(j);
+  const int entryTerms = entrySteps - i;
+  const int exitTerms = std::min(i, exitSteps);
+  for (int j = 1; j <= entryTerms || j <= exitTerms; ++j) {
+    if (j <= entryTerms) {
+      const double w = rec.ENTRY_X(j) - rec.ENTRY_X(j + 1);
+      rec.ENTRY_FORCE_SUM = rec.ENTRY_FORCE_SUM + w * rec.ENTRY_P(j);
+      rec.ENTRY_MOMENT_SUM = rec.ENTRY_MOMENT_SUM + w * rec.ENTRY_X(j) * rec.ENTRY_P(j);
+    }
+    if (j <= exitTerms) {
+      const double next = j < exitSteps ? rec.EXIT_X(j + 1) : rec.EXIT_X_BEYOND;
+      const double w = next - rec.EXIT_X(j);
+      rec.EXIT_FORCE_SUM = rec.EXIT_FORCE_SUM + w * rec.EXIT_P(j);
+      rec.EXIT_MOMENT_SUM = rec.EXIT_MOMENT_SUM + w * rec.EXIT_X(j) * rec.EXIT_P(j);
+    }
   }
 }
 
@@ -75,8 +79,7 @@ void neutralPointAndLoad() {
     rec.NO_NEUTRAL_POINT = 1;
   } else {
     rec.NEUTRAL_STEP = i;
-    sumEntrySide(i);
-    sumExitSide(i);
+    sumBothSides(i);
     workOutLoad();
   }
 }

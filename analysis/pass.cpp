@@ -12,6 +12,7 @@
 
 #include "analysis/analysis.h"
 #include "analysis/fault.h"
+#include "analysis/side_by_side.h"
 
 namespace orowan {
 namespace {
@@ -23,6 +24,7 @@ struct CallState {
   PassResult* result;
   Stage stage;
   int lastStep;  // the last step the current march completed
+  bool marchesSideBySide;  // in the marches side by side: a fault's place is unknown
 };
 
 thread_local constinit CallState* current = nullptr;
@@ -78,16 +80,22 @@ struct TrapHandlerInUse {
   }
 };
 
-// The analysis runs with the console's environment (round to nearest, the
-// three traps); the caller's environment and fault handler come back
-// however the call ends.
+// The console's environment: round to nearest, no flags, the three traps.
+// Set again after a fault, since the trap's handler runs with the traps
+// masked and the jump out of it keeps them so.
+void enterConsoleEnvironment() {
+  std::fesetenv(FE_DFL_ENV);  // round to nearest, no flags, no traps
+  feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+}
+
+// The analysis runs with the console's environment; the caller's
+// environment and fault handler come back however the call ends.
 struct CallerEnvironment {
   std::fenv_t saved;
   FaultHandler handler = currentFaultHandler();
   CallerEnvironment() {
     std::fegetenv(&saved);
-    std::fesetenv(FE_DFL_ENV);  // round to nearest, no flags, no traps
-    feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    enterConsoleEnvironment();
     setFaultHandler(recordFault);
   }
   ~CallerEnvironment() {
@@ -98,36 +106,12 @@ struct CallerEnvironment {
 
 // ---- the stages of a pass
 
-// The edge above which a double rounds to single-precision infinity.
-constexpr double kSingleOverflowEdge = 0x1.ffffffp127;
-
-// A stored value worked out where the console works out none: rounded as
-// a store would be, but without the trap a store would raise.
-float storeQuietly(double value) {
-  if (std::fabs(value) >= kSingleOverflowEdge) return value > 0 ? INFINITY : -INFINITY;
-  return static_cast<float>(value);
-}
-
-// The row values of the current section. On the console's row steps they
-// are worked out as the console's row does, faults and all; on the others
-// the console works out nothing, so nothing may fault there.
-RowValues rowValuesOf(bool rowDue) {
-  if (rowDue) return workOutRowValues();
-  RowValues row;
-  row.pOverK.v = storeQuietly(rec.P / rec.RK);
-  row.sgxOverK.v = storeQuietly(rec.SGX / rec.RK);
-  row.degrees.v = storeQuietly((rec.PHI * 180.0) / rec.PI);
-  return row;
-}
-
-// The march observer of the call: every step into the result.
+// The march observer of the call in the console's order: every step into
+// the result.
 void keepStep(void* context, Side side, int step, bool rowDue) {
   CallState& call = *static_cast<CallState*>(context);
-  const RowValues row = rowValuesOf(rowDue);
   March& march = side == Side::exit ? call.result->exit : call.result->entry;
-  march.step[step - 1] = {rec.X.v,   rec.PHI.v, row.degrees.v,  rec.SL_ST, rec.F.v,
-                          rec.P.v,   row.pOverK.v, rec.SGX.v, row.sgxOverK.v, rec.TAU.v,
-                          rec.H.v,   rec.U.v,   rec.RK.v,       rec.A.v,   rec.W.v};
+  march.step[step - 1] = stepValuesOf(rec, rec.PI, rowDue);
   march.steps = step;
   call.lastStep = step;
 }
@@ -201,33 +185,60 @@ void clearResult(PassResult& result) {
   copyFields(kLoadAndSummary, result, true);
 }
 
-// The stages in the console's order; `call.stage` tells a fault where.
-void runPass(const PassInput& input, CallState& call) {
-  PassResult& result = *call.result;
+// The marches in the console's order, one after the other, each step
+// kept by the observer as it is stored.
+void marchInTurn(CallState& call) {
   const MarchObserver observer{nullptr, keepStep, nullptr, &call};
-  call.stage = Stage::input;
-  setInputs(input);
-  call.stage = Stage::geometry;
-  deriveGeometry();
-  copyFields(kGeometry, result);
   call.stage = Stage::exitMarch;
   call.lastStep = 0;
   marchRollGap(Side::exit, observer);
   call.stage = Stage::entryMarch;
   call.lastStep = 0;
   marchRollGap(Side::entry, observer);
+}
+
+// The stages in the console's order; `call.stage` tells a fault where.
+// The marches run side by side unless `inTurn`.
+void runPass(const PassInput& input, CallState& call, bool inTurn) {
+  PassResult& result = *call.result;
+  AnalysisRecord& r = rec;
+  call.stage = Stage::input;
+  setInputs(input);
+  call.stage = Stage::geometry;
+  deriveGeometry();
+  copyFields(kGeometry, result);
+  if (inTurn) {
+    marchInTurn(call);
+  } else {
+    call.marchesSideBySide = true;
+    marchSideBySide(r, result);
+    call.marchesSideBySide = false;
+  }
   call.stage = Stage::load;
   neutralPointAndLoad();
   call.stage = Stage::summary;
   workOutSummary();
   copyFields(kLoadAndSummary, result);
-  result.NEUTRAL_STEP = rec.NEUTRAL_STEP;
-  result.outcome = rec.NO_NEUTRAL_POINT != 0 ? Outcome::noNeutralPoint : Outcome::neutralPoint;
+  result.NEUTRAL_STEP = r.NEUTRAL_STEP;
+  result.outcome = r.NO_NEUTRAL_POINT != 0 ? Outcome::noNeutralPoint : Outcome::neutralPoint;
 }
 
-}  // namespace
+// One run of the pass; false when a fault ended it (the fault is in the
+// result). The jump of a fault comes back to this frame.
+bool attempt(const PassInput& input, CallState& call, bool inTurn) {
+  if (sigsetjmp(call.jump, 0) != 0) return false;
+  runPass(input, call, inTurn);
+  return true;
+}
 
-void solvePass(const PassInput& input, PassResult& result) {
+// Solves the pass with the marches side by side, or in turn if `inTurn`.
+// A fault in the marches side by side does not tell which march the
+// console would have met it in, nor whether the console would have got as
+// far as the other's fault: such a pass (rare) is solved again with the
+// marches in turn, whose fault is the console's. Both orders run the same
+// operations on the same values, so a pass that does not fault side by
+// side does not fault in turn either.
+void solve(const PassInput& input, PassResult& result, bool inTurn) {
   TrapHandlerInUse trapHandler;
   CallerEnvironment environment;
   CallState call{};
@@ -235,12 +246,23 @@ void solvePass(const PassInput& input, PassResult& result) {
   clearResult(result);
   CallState* const outer = current;
   current = &call;
-  if (sigsetjmp(call.jump, 0) == 0) {
-    runPass(input, call);
-  } else {
-    result.outcome = Outcome::fault;
+  if (!attempt(input, call, inTurn)) {
+    if (call.marchesSideBySide) {
+      call.marchesSideBySide = false;
+      clearResult(result);
+      enterConsoleEnvironment();
+      if (!attempt(input, call, true)) result.outcome = Outcome::fault;
+    } else {
+      result.outcome = Outcome::fault;
+    }
   }
   current = outer;
 }
+
+}  // namespace
+
+void solvePass(const PassInput& input, PassResult& result) { solve(input, result, false); }
+
+void solvePassInTurn(const PassInput& input, PassResult& result) { solve(input, result, true); }
 
 }  // namespace orowan

@@ -107,7 +107,13 @@ struct PassResult {
   float NEUTRAL_F = 0, NEUTRAL_P = 0; // kgf/mm, kgf/mm^2
 };
 
-// Solves one pass into `result`.
+// Solves one pass into `result`. Its two marches advance side by side;
+// the result is the one of the marches in turn, bit for bit, faults too.
 void solvePass(const PassInput& input, PassResult& result);
+
+// The same with the marches in turn, the exit march first, as the console
+// runs them: the reference of the side-by-side marches, for the tests and
+// the benchmarks.
+void solvePassInTurn(const PassInput& input, PassResult& result);
 
 }  // namespace orowan

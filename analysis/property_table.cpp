@@ -1,44 +1,10 @@
-// Friction coefficient and yield stress against position: piecewise-linear
-// tables looked up by a linear scan of their intervals.
-#include <algorithm>
-#include <cmath>
-
+// The property lookups in the tables of the calling thread's record.
 #include "analysis/analysis.h"
+#include "analysis/property_lookup.h"
 
 namespace orowan {
-namespace {
 
-// Writes into `result` the table's value at X: linear within the first
-// interval [x(k), x(k+1)) that holds X, `defaultValue` when none does.
-// The slope and the result are rounded to single precision; `absolute`
-// takes the absolute value of an interpolated result (never of the default).
-void lookupProperty(const PropertyTable& table, const Real& X, Real& result,
-                    double defaultValue, bool absolute) {
-  result = defaultValue;
-  // count never exceeds the capacity; the clamp keeps every index provably inside.
-  const int count = std::clamp(static_cast<int>(table.count), 0, kTableCapacity);
-  for (int k = 0; k + 1 < count; ++k) {
-    const Real& left = table.positions[k];
-    const Real& right = table.positions[k + 1];
-    if (!(left <= X && X < right)) continue;
-    // A containing interval has right > left, so the divisor is positive.
-    const Real slope = (table.values[k + 1] - table.values[k]) / (right - left);
-    result = (X - left) * slope + table.values[k];
-    if (absolute) result = std::fabs(result.v);
-    return;
-  }
-}
-
-}  // namespace
-
-// Friction coefficient at X; 0.1 outside the table, never negative inside it.
-void lookupFriction(const Real& X, Real& U) {
-  lookupProperty(rec.frictionTable, X, U, single(0.1), true);
-}
-
-// Yield stress at X; 20.0 outside the table.
-void lookupYieldStress(const Real& X, Real& RK) {
-  lookupProperty(rec.yieldTable, X, RK, 20.0, false);
-}
+void lookupFriction(const Real& X, Real& U) { lookupFriction(rec, X, U); }
+void lookupYieldStress(const Real& X, Real& RK) { lookupYieldStress(rec, X, RK); }
 
 }  // namespace orowan

@@ -26,12 +26,6 @@ void workOutSummary() {
 }
 
 // P/K, SGX/K and the angle in degrees of the current section.
-RowValues workOutRowValues() {
-  RowValues row;
-  row.pOverK = rec.P / rec.RK;
-  row.sgxOverK = rec.SGX / rec.RK;
-  row.degrees = (rec.PHI * 180.0) / rec.PI;
-  return row;
-}
+RowValues workOutRowValues() { return workOutRowValues(rec, rec.PI); }
 
 }  // namespace orowan

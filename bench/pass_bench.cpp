@@ -8,15 +8,25 @@
 #include "analysis/analysis.h"
 #include "passes/flow_curve.h"
 #include "analysis/pass.h"
+#include "analysis/side_by_side.h"
 #include "console/reader.h"
 #include "console/writer.h"
 #include "program/report.h"
+#include "chain_floor.h"
 #include "math_floor.h"
 #include "pass_harness.h"
 
 namespace {
 
 using orowan::rec;
+
+// The example pass as the library's input.
+orowan::PassInput examplePassInput() {
+  orowan::PassInput input;
+  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
+  input.friction = 0.1f;
+  return input;
+}
 
 // Runs the example pass once, so that the record holds its results.
 void runExamplePass() {
@@ -66,18 +76,67 @@ void BM_ExitSideMarch(benchmark::State& state) {
 BENCHMARK(BM_ExitSideMarch);
 
 // The example pass as a library call: both marches with every step kept,
-// the loads and the summary, nothing written. Compare with BM_WholePass.
-void BM_LibraryPass(benchmark::State& state) {
+// the loads and the summary, nothing written. Compare with BM_WholePass,
+// and the marches side by side (solvePass) with the marches in turn.
+template <void (*solve)(const orowan::PassInput&, orowan::PassResult&)>
+void BM_Library(benchmark::State& state) {
   static orowan::PassResult result;
-  orowan::PassInput input;
-  input.R = 100, input.H1 = 2, input.H2 = 1.5, input.meanYieldStress = 20;
-  input.friction = 0.1f;
+  const orowan::PassInput input = examplePassInput();
   for (auto _ : state) {
-    orowan::solvePass(input, result);
+    solve(input, result);
     benchmark::DoNotOptimize(result.ROLLING_FORCE);
   }
 }
-BENCHMARK(BM_LibraryPass);
+BENCHMARK(BM_Library<orowan::solvePass>)->Name("BM_LibraryPass");
+BENCHMARK(BM_Library<orowan::solvePassInTurn>)->Name("BM_LibraryPassInTurn");
+
+// The example pass's latency floor: the chains of arithmetic that carry F
+// from step to step, every angle term taken from a table, with the two
+// marches in turn and side by side. Compare with BM_LibraryPass.
+template <double (*run)(const bench::Chain&)>
+void BM_Chain(benchmark::State& state) {
+  const orowan::PassInput input = examplePassInput();
+  const bench::Chain chain = bench::chainOf(input);
+  if (!bench::chainMatchesPass(chain)) {
+    state.SkipWithError("the chain does not give the pass's F");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(run(chain));
+  state.counters["steps"] = static_cast<double>(chain.exit.steps.size() + chain.entry.steps.size());
+}
+BENCHMARK(BM_Chain<bench::chainInTurn>)->Name("BM_ChainInTurn");
+BENCHMARK(BM_Chain<bench::chainSideBySide>)->Name("BM_ChainSideBySide");
+
+// The two marches of the example pass side by side and nothing else (the
+// record set up by a library pass first): what the marches add to the
+// floor, and, against BM_LibraryPass, what the rest of the call costs.
+void BM_MarchesSideBySide(benchmark::State& state) {
+  static orowan::PassResult result;
+  orowan::solvePass(examplePassInput(), result);
+  bench::enableTraps();
+  for (auto _ : state) {
+    orowan::marchSideBySide(rec, result);
+    benchmark::DoNotOptimize(rec.EXIT_F(result.exit.steps));
+  }
+  bench::disableTraps();
+}
+BENCHMARK(BM_MarchesSideBySide);
+
+// The stage after the marches: the neutral point, the loads and the
+// summary values of the example pass, from the record its marches left.
+void BM_LoadAndSummary(benchmark::State& state) {
+  static orowan::PassResult result;
+  orowan::solvePass(examplePassInput(), result);
+  bench::enableTraps();
+  for (auto _ : state) {
+    orowan::neutralPointAndLoad();
+    orowan::workOutSummary();
+    benchmark::DoNotOptimize(rec.ROLLING_FORCE);
+  }
+  bench::disableTraps();
+  state.counters["neutral_step"] = rec.NEUTRAL_STEP;
+}
+BENCHMARK(BM_LoadAndSummary);
 
 // The same pass with its yield stress from a work-hardening flow curve in
 // a full table of 50 points (the tolerance asked is too tight to reach, so
