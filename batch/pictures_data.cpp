@@ -51,7 +51,7 @@ std::string noteOf(const PassJob& job) {
 // The typed columns with a value, the later ones (curve, rolls, speed) too.
 std::vector<pics::Row> inputRows(const PassJob& job) {
   std::vector<pics::Row> rows;
-  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+  for (const auto columns : {resultColumns(), laterResultColumns(), hotResultColumns()}) {
     for (const ResultColumn& column : columns) {
       if (column.presence != Presence::typed) continue;
       const auto value = resultValue(column, job);
@@ -68,7 +68,7 @@ std::vector<pics::Row> inputRows(const PassJob& job) {
 std::vector<pics::Row> summaryRows(const PassJob& job) {
   char buffer[16];
   std::vector<pics::Row> rows = {{"status", std::string(statusText(job, buffer)), ""}};
-  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+  for (const auto columns : {resultColumns(), laterResultColumns(), hotResultColumns()}) {
     for (const ResultColumn& column : columns) {
       if (column.presence == Presence::typed) continue;
       if (const auto value = resultValue(column, job)) {
@@ -101,6 +101,7 @@ pics::StepTable stepTable(const char* caption, const March& march, Units units) 
 std::string displayUnit(UnitKind kind, Units units) {
   const bool si = units == Units::si;
   if (kind == UnitKind::degrees) return "°";
+  if (kind == UnitKind::celsius) return "°C";
   if (kind == UnitKind::stress && !si) return "kgf/mm²";
   if (kind == UnitKind::torque) return si ? "kN·m/m" : "t·m/m";
   return unitName(kind, units);

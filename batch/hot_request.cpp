@@ -1,0 +1,192 @@
+// A hot pass's columns, checked and carried, and a hot answer's words.
+#include "batch/hot_request.h"
+
+#include <cmath>
+#include <strings.h>
+
+#include "passes/hot_flow.h"
+#include "passes/solve.h"
+
+namespace orowan::batch {
+namespace {
+
+using passes::FlowLaw;
+using passes::singleText;
+
+std::string name(int c) { return inputColumns()[c].name; }
+
+// "column X: <says>, found <value>".
+std::string bad(int c, const char* says, float value) {
+  return "column " + name(c) + ": " + says + ", found " + singleText(value);
+}
+
+// A hot column given on a line without FLOW, or Y/CURVE beside FLOW.
+std::string checkLawChoice(const PassJob& job) {
+  if (!job.has[kFLOW]) {
+    for (int c = kC; c <= kALPHA; ++c)
+      if (job.has[c]) return "column " + name(c) + ": a hot pass's value, but FLOW is empty";
+    return "";
+  }
+  if (job.has[kY]) return "columns Y and FLOW: give the mean yield stress or a hot law, not both";
+  if (job.has[kCURVE]) return "columns CURVE and FLOW: give a flow curve or a hot law, not both";
+  return "";
+}
+
+// The law's own parameters: C for misaka and shida, A (M1 to M9, 0 when
+// empty) for hensel-spittel; the other law's are refused.
+std::string checkLawParameters(const PassJob& job) {
+  const FlowLaw law = job.request.hotMaterial.law;
+  const char* word = flowLawName(law);
+  if (law == FlowLaw::henselSpittel) {
+    if (!job.has[kA]) return "column A: missing; the hensel-spittel law needs A (and M1 to M9, 0 when empty)";
+    if (job.has[kC]) return std::string("column C: not a parameter of the hensel-spittel law (A, M1 to M9)");
+    return "";
+  }
+  if (!job.has[kC]) return std::string("column C: missing; the ") + word + " law needs the carbon content C (mass %)";
+  for (int c = kA; c <= kM9; ++c)
+    if (job.has[c]) return "column " + name(c) + ": not a parameter of the " + word + " law (C)";
+  return "";
+}
+
+// The bounds of the hot values given: "" or the first one broken.
+std::string checkHotBounds(const PassJob& job) {
+  const auto has = [&](int c) { return job.has[c]; };
+  const auto v = [&](int c) { return job.typed[c]; };
+  if (has(kC) && !(v(kC) >= 0 && v(kC) <= passes::kCarbonRefusedAbove))
+    return bad(kC, "must be within 0 and 1.5 (mass %, carbon steels)", v(kC));
+  if (has(kA) && !(v(kA) > 0)) return bad(kA, "must be above 0", v(kA));
+  if (has(kEPS_MIN) && !(v(kEPS_MIN) > 0)) return bad(kEPS_MIN, "must be above 0", v(kEPS_MIN));
+  for (int c : {kT, kT_AMBIENT, kT_ROLL})
+    if (has(c) && !(v(c) >= passes::kAbsoluteZeroCelsius))
+      return bad(c, "must not be below absolute zero (-273.15 degC)", v(c));
+  for (int c : {kTRANSFER, kDESCALE})
+    if (has(c) && !(v(c) >= 0)) return bad(c, "a time must not be negative", v(c));
+  for (int c : {kH_CONV, kH_WATER, kH_CONTACT, kALPHA})
+    if (has(c) && !(v(c) >= 0)) return bad(c, "must not be negative", v(c));
+  for (int c : {kEMISSIVITY, kETA})
+    if (has(c) && !(v(c) >= 0 && v(c) <= 1)) return bad(c, "must be within 0 and 1", v(c));
+  for (int c : {kRHO, kCP})
+    if (has(c) && !(v(c) > 0)) return bad(c, "must be above 0", v(c));
+  return "";
+}
+
+// T given, or taken from the line before on a schedule line.
+std::string takeTemperature(bool continues, long caseIndex, const Schedule& schedule, PassJob& job) {
+  if (job.has[kT]) return "";
+  if (!continues || schedule.first())
+    return "column T: missing; a hot pass needs the strip's temperature";
+  if (!schedule.temperatureKnown(caseIndex))
+    return "column T: empty, and the line before left no temperature to carry on (give T)";
+  job.typed[kT] = schedule.temperatureOut(caseIndex);
+  job.has[kT] = true;
+  return "";
+}
+
+// A value given, or the default.
+double valueOr(const PassJob& job, int c, double otherwise) {
+  return job.has[c] ? double(job.typed[c]) : otherwise;
+}
+
+}  // namespace
+
+std::string readFlowLaw(const FieldText& field, PassJob& job) {
+  if (!field.present || field.text.empty()) return "";
+  FlowLaw& law = job.request.hotMaterial.law;
+  if (strcasecmp(field.text.c_str(), "misaka") == 0) law = FlowLaw::misaka;
+  else if (strcasecmp(field.text.c_str(), "shida") == 0) law = FlowLaw::shida;
+  else if (strcasecmp(field.text.c_str(), "hensel-spittel") == 0) law = FlowLaw::henselSpittel;
+  else return "column FLOW: expected misaka, shida or hensel-spittel, found \"" + field.text + "\"";
+  job.has[kFLOW] = true;
+  return "";
+}
+
+std::string checkHotColumns(const InputLine&, bool continues, long caseIndex, const Schedule& schedule,
+                            PassJob& job) {
+  std::string problem = checkLawChoice(job);
+  if (problem.empty() && job.has[kFLOW]) problem = checkLawParameters(job);
+  if (problem.empty()) problem = checkHotBounds(job);
+  if (problem.empty() && job.has[kFLOW]) problem = takeTemperature(continues, caseIndex, schedule, job);
+  if (problem.empty() && job.has[kFLOW] && !job.has[kV])
+    problem = "column V: missing; a hot pass needs the roll speed (its strain rate and time in the bite)";
+  return problem;
+}
+
+void fillHotRequest(PassJob& job) {
+  passes::Request& r = job.request;
+  r.hot = job.has[kFLOW];
+  if (!r.hot) return;
+  passes::HotMaterial& m = r.hotMaterial;
+  m.carbon = valueOr(job, kC, 0);
+  m.epsMin = valueOr(job, kEPS_MIN, passes::kDefaultEpsMin);
+  if (m.law == FlowLaw::henselSpittel) {
+    m.coefficients = passes::HenselSpittel{};
+    // A in the line's stress unit; the set keeps it in MPa.
+    const double a = job.typed[kA];
+    m.coefficients.A = job.units == Units::si ? a : a * passes::kPaPerKgfPerMm2 / 1e6;
+    for (int k = 0; k < 9; ++k) m.coefficients.m[k] = valueOr(job, kM1 + k, 0);
+  }
+  const passes::StripHeat d;
+  passes::StripHeat& h = r.heat;
+  h.TRANSFER = valueOr(job, kTRANSFER, d.TRANSFER);
+  h.EMISSIVITY = valueOr(job, kEMISSIVITY, d.EMISSIVITY);
+  h.H_CONV = valueOr(job, kH_CONV, d.H_CONV);
+  h.T_AMBIENT = valueOr(job, kT_AMBIENT, d.T_AMBIENT);
+  h.DESCALE = valueOr(job, kDESCALE, d.DESCALE);
+  h.H_WATER = valueOr(job, kH_WATER, d.H_WATER);
+  h.H_CONTACT = valueOr(job, kH_CONTACT, d.H_CONTACT);
+  h.T_ROLL = valueOr(job, kT_ROLL, d.T_ROLL);
+  h.ETA = valueOr(job, kETA, d.ETA);
+  h.RHO = valueOr(job, kRHO, d.RHO);
+  h.CP = valueOr(job, kCP, d.CP);
+  h.ALPHA = valueOr(job, kALPHA, d.ALPHA);
+  r.temperature = job.typed[kT];
+}
+
+std::string hotRefusalText(const PassJob& job) {
+  using Kind = passes::HotRefusal::Kind;
+  const passes::Answer& a = job.answer;
+  const char* law = flowLawName(job.request.hotMaterial.law);
+  if (a.refusal == passes::Refusal::hotWithoutSpeed)
+    return "column V: must be above 0 for a hot pass (its strain rate and time in the bite)";
+  if (a.refusal == passes::Refusal::hotWithoutStrain)
+    return "column EPS: empty, and the line before left no strain to carry on (give EPS)";
+  if (a.refusal == passes::Refusal::hotNotFollowed)
+    return std::string("column FLOW: a table of 50 points cannot follow the ") + law + " law within 0.1 %";
+  const std::string value = singleText(a.hotRefusal.value);
+  switch (a.hotRefusal.kind) {
+    case Kind::zeroStress:
+      return std::string("column EPS_MIN: the ") + law + " law gives no positive stress on the arc (" + value +
+             "); give EPS_MIN > 0";
+    case Kind::beyondSingle:
+      return std::string("column FLOW: the ") + law + " law's stress is beyond the single-precision range (" +
+             value + ")";
+    case Kind::belowAbsoluteZero:
+      return "columns T, H_CONTACT, T_ROLL: the strip would cool below absolute zero (" + value + " degC)";
+    case Kind::notPositive:
+      return "column ALPHA: the hot entry thickness is not positive (" + value + " mm)";
+    default: break;
+  }
+  return "column FLOW: the hot pass cannot be computed (" + value + ")";
+}
+
+std::string hotValidityNote(const PassJob& job) {
+  const unsigned bits = job.answer.hotLimits;
+  if (bits == 0) return "";
+  const passes::Validity v = passes::publishedValidity(job.request.hotMaterial);
+  std::string text = std::string("outside the published validity of the ") +
+                     flowLawName(job.request.hotMaterial.law) + " law (computed all the same):";
+  const auto add = [&](unsigned bit, const char* what, double limit, const char* unit) {
+    if (bits & bit) text += std::string(text.back() == ':' ? " " : "; ") + what + singleText(limit) + unit;
+  };
+  add(passes::kTemperatureBelow, "temperature on the arc (T_ENTRY to T_EXIT) below ", v.temperature.low, " degC");
+  add(passes::kTemperatureAbove, "temperature on the arc (T_ENTRY to T_EXIT) above ", v.temperature.high, " degC");
+  add(passes::kStrainBelow, "strain (EPS_IN to EPS_OUT) below ", v.strain.low, "");
+  add(passes::kStrainAbove, "strain (EPS_IN to EPS_OUT) above ", v.strain.high, "");
+  add(passes::kRateBelow, "EPS_RATE_MEAN below ", v.strainRate.low, " /s");
+  add(passes::kRateAbove, "EPS_RATE_MEAN above ", v.strainRate.high, " /s");
+  add(passes::kCarbonBelow, "C below ", v.carbon.low, " %");
+  add(passes::kCarbonAbove, "C above ", v.carbon.high, " %");
+  return text;
+}
+
+}  // namespace orowan::batch
