@@ -2,6 +2,8 @@
 // of the analysis; this is the one place that reads a PassResult for it.
 #include "batch/pictures_data.h"
 
+#include <cstdio>
+
 #include "batch/solve.h"
 
 #include "batch/writers.h"
@@ -157,6 +159,16 @@ std::string passName(const PassJob& job, const Sweep& sweep) {
   return name;
 }
 
+// A hot pass's temperatures and strain rate for a picture's subtitle:
+// "; T_ENTRY 1035.2 → T_EXIT 1031.9 °C, EPS_RATE_MEAN 9.36 /s (RK: misaka along the arc)".
+std::string hotSubtitle(const PassJob& job) {
+  const passes::PassValues& v = job.answer.values;
+  char text[160];
+  std::snprintf(text, sizeof text, "; T_ENTRY %.1f → T_EXIT %.1f °C, EPS_RATE_MEAN %.3g /s (RK: %s along the arc)",
+                v.T_ENTRY, v.T_EXIT, v.EPS_RATE_MEAN, flowLawName(job.request.hotMaterial.law));
+  return text;
+}
+
 pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
   pics::FrictionHill hill;
   hill.title = inputsText(job);
@@ -166,6 +178,7 @@ pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
     hill.subtitle += "; roll radius R " + floatText(job.request.input.R) + " mm, drawn over the flattened arc, R′ " +
                      floatText(a.values.R_FLAT) + " mm";
   }
+  if (a.hot) hill.subtitle += hotSubtitle(job);
   const PassResult& r = *a.pass;
   hill.exitMarch = marchSteps(r.exit, job.units);
   hill.entryMarch = marchSteps(r.entry, job.units);
