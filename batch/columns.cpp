@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "batch/job.h"
+#include "passes/hot_pass.h"
 
 namespace orowan::batch {
 namespace {
@@ -295,14 +296,7 @@ const char* resultWord(const ResultColumn& column, const PassJob& job) {
   return job.request.curve.kind == passes::FlowCurve::Kind::swift ? "swift" : "ludwik";
 }
 
-const char* flowLawName(passes::FlowLaw law) {
-  switch (law) {
-    case passes::FlowLaw::misaka: return "misaka";
-    case passes::FlowLaw::shida: return "shida";
-    case passes::FlowLaw::henselSpittel: return "hensel-spittel";
-  }
-  return "";
-}
+const char* flowLawName(passes::FlowLaw law) { return passes::lawName(law); }
 
 std::span<const StepColumn> stepColumns() { return kSteps; }
 

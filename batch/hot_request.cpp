@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "passes/hot_flow.h"
+#include "passes/hot_pass.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -170,23 +171,7 @@ std::string hotRefusalText(const PassJob& job) {
 }
 
 std::string hotValidityNote(const PassJob& job) {
-  const unsigned bits = job.answer.hotLimits;
-  if (bits == 0) return "";
-  const passes::Validity v = passes::publishedValidity(job.request.hotMaterial);
-  std::string text = std::string("outside the published validity of the ") +
-                     flowLawName(job.request.hotMaterial.law) + " law (computed all the same):";
-  const auto add = [&](unsigned bit, const char* what, double limit, const char* unit) {
-    if (bits & bit) text += std::string(text.back() == ':' ? " " : "; ") + what + singleText(limit) + unit;
-  };
-  add(passes::kTemperatureBelow, "temperature on the arc (T_ENTRY to T_EXIT) below ", v.temperature.low, " degC");
-  add(passes::kTemperatureAbove, "temperature on the arc (T_ENTRY to T_EXIT) above ", v.temperature.high, " degC");
-  add(passes::kStrainBelow, "strain (EPS_IN to EPS_OUT) below ", v.strain.low, "");
-  add(passes::kStrainAbove, "strain (EPS_IN to EPS_OUT) above ", v.strain.high, "");
-  add(passes::kRateBelow, "EPS_RATE_MEAN below ", v.strainRate.low, " /s");
-  add(passes::kRateAbove, "EPS_RATE_MEAN above ", v.strainRate.high, " /s");
-  add(passes::kCarbonBelow, "C below ", v.carbon.low, " %");
-  add(passes::kCarbonAbove, "C above ", v.carbon.high, " %");
-  return text;
+  return passes::validityNote(job.request.hotMaterial, job.answer.hotLimits);
 }
 
 }  // namespace orowan::batch

@@ -2,6 +2,7 @@
 #include "passes/hot_pass.h"
 
 #include <cmath>
+#include <string>
 
 namespace orowan::passes {
 namespace {
@@ -76,6 +77,34 @@ PassInput hotSized(const Request& request, const Answer& answer) {
   PassInput in = request.input;
   if (answer.hot) in.H1 = answer.values.H1_HOT, in.H2 = answer.values.H2_HOT;
   return in;
+}
+
+const char* lawName(FlowLaw law) {
+  switch (law) {
+    case FlowLaw::misaka: return "misaka";
+    case FlowLaw::shida: return "shida";
+    case FlowLaw::henselSpittel: return "hensel-spittel";
+  }
+  return "";
+}
+
+std::string validityNote(const HotMaterial& material, unsigned bits) {
+  if (bits == 0) return "";
+  const Validity v = publishedValidity(material);
+  std::string text = std::string("outside the published validity of the ") +
+                     lawName(material.law) + " law (computed all the same):";
+  const auto add = [&](unsigned bit, const char* what, double limit, const char* unit) {
+    if (bits & bit) text += std::string(text.back() == ':' ? " " : "; ") + what + singleText(limit) + unit;
+  };
+  add(kTemperatureBelow, "temperature on the arc (T_ENTRY to T_EXIT) below ", v.temperature.low, " degC");
+  add(kTemperatureAbove, "temperature on the arc (T_ENTRY to T_EXIT) above ", v.temperature.high, " degC");
+  add(kStrainBelow, "strain (EPS_IN to EPS_OUT) below ", v.strain.low, "");
+  add(kStrainAbove, "strain (EPS_IN to EPS_OUT) above ", v.strain.high, "");
+  add(kRateBelow, "EPS_RATE_MEAN below ", v.strainRate.low, " /s");
+  add(kRateAbove, "EPS_RATE_MEAN above ", v.strainRate.high, " /s");
+  add(kCarbonBelow, "C below ", v.carbon.low, " %");
+  add(kCarbonAbove, "C above ", v.carbon.high, " %");
+  return text;
 }
 
 }  // namespace orowan::passes

@@ -2,6 +2,8 @@
 // law's yield table at the radius solved, and the values read off them.
 #pragma once
 
+#include <string>
+
 #include "passes/request.h"
 
 namespace orowan::passes {
@@ -22,5 +24,13 @@ void setHotStresses(const Request& request, Answer& answer, double XL);
 
 // The request's input at the hot sizes (for the slips and speeds).
 PassInput hotSized(const Request& request, const Answer& answer);
+
+// The law's word for the front ends: "misaka", "shida", "hensel-spittel".
+const char* lawName(FlowLaw law);
+
+// The words for a pass computed outside its law's published validity (the
+// LimitBit `limits`), naming the values by their column names (T_ENTRY,
+// EPS_OUT, EPS_RATE_MEAN, C), or "" when none is broken.
+std::string validityNote(const HotMaterial& material, unsigned limits);
 
 }  // namespace orowan::passes
