@@ -126,20 +126,9 @@ void fillHotRequest(PassJob& job) {
     m.coefficients.A = job.units == Units::si ? a : a * passes::kPaPerKgfPerMm2 / 1e6;
     for (int k = 0; k < 9; ++k) m.coefficients.m[k] = valueOr(job, kM1 + k, 0);
   }
-  const passes::StripHeat d;
-  passes::StripHeat& h = r.heat;
-  h.TRANSFER = valueOr(job, kTRANSFER, d.TRANSFER);
-  h.EMISSIVITY = valueOr(job, kEMISSIVITY, d.EMISSIVITY);
-  h.H_CONV = valueOr(job, kH_CONV, d.H_CONV);
-  h.T_AMBIENT = valueOr(job, kT_AMBIENT, d.T_AMBIENT);
-  h.DESCALE = valueOr(job, kDESCALE, d.DESCALE);
-  h.H_WATER = valueOr(job, kH_WATER, d.H_WATER);
-  h.H_CONTACT = valueOr(job, kH_CONTACT, d.H_CONTACT);
-  h.T_ROLL = valueOr(job, kT_ROLL, d.T_ROLL);
-  h.ETA = valueOr(job, kETA, d.ETA);
-  h.RHO = valueOr(job, kRHO, d.RHO);
-  h.CP = valueOr(job, kCP, d.CP);
-  h.ALPHA = valueOr(job, kALPHA, d.ALPHA);
+  r.heat = passes::StripHeat{};  // the defaults, for the columns not given
+  for (const passes::HeatField& f : passes::heatFields())
+    r.heat.*f.field = valueOr(job, inputColumnIndex(f.name), r.heat.*f.field);
   r.temperature = job.typed[kT];
 }
 

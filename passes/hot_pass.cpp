@@ -79,6 +79,18 @@ PassInput hotSized(const Request& request, const Answer& answer) {
   return in;
 }
 
+std::span<const HeatField> heatFields() {
+  static constexpr HeatField kFields[] = {
+      {"TRANSFER", &StripHeat::TRANSFER},   {"EMISSIVITY", &StripHeat::EMISSIVITY},
+      {"H_CONV", &StripHeat::H_CONV},       {"T_AMBIENT", &StripHeat::T_AMBIENT},
+      {"DESCALE", &StripHeat::DESCALE},     {"H_WATER", &StripHeat::H_WATER},
+      {"H_CONTACT", &StripHeat::H_CONTACT}, {"T_ROLL", &StripHeat::T_ROLL},
+      {"ETA", &StripHeat::ETA},             {"RHO", &StripHeat::RHO},
+      {"CP", &StripHeat::CP},               {"ALPHA", &StripHeat::ALPHA},
+  };
+  return kFields;
+}
+
 const char* lawName(FlowLaw law) {
   switch (law) {
     case FlowLaw::misaka: return "misaka";

@@ -2,6 +2,7 @@
 // law's yield table at the radius solved, and the values read off them.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "passes/request.h"
@@ -24,6 +25,15 @@ void setHotStresses(const Request& request, Answer& answer, double XL);
 
 // The request's input at the hot sizes (for the slips and speeds).
 PassInput hotSized(const Request& request, const Answer& answer);
+
+// The thermal parameters by their names (the batch tool's columns, the
+// Python module's arguments), for front ends that fill a StripHeat from
+// named values: "TRANSFER", ... "ALPHA", each with its member.
+struct HeatField {
+  const char* name;
+  double StripHeat::*field;
+};
+std::span<const HeatField> heatFields();
 
 // The law's word for the front ends: "misaka", "shida", "hensel-spittel".
 const char* lawName(FlowLaw law);

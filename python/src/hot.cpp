@@ -44,20 +44,9 @@ void setHot(Request& request, const std::string& flow, const py::dict& values) {
     const char* names[9] = {"M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9"};
     for (int k = 0; k < 9; ++k) m.coefficients.m[k] = argument(values, names[k], 0);
   }
-  const passes::StripHeat d;
-  passes::StripHeat& h = r.heat;
-  h.TRANSFER = argument(values, "TRANSFER", d.TRANSFER);
-  h.EMISSIVITY = argument(values, "EMISSIVITY", d.EMISSIVITY);
-  h.H_CONV = argument(values, "H_CONV", d.H_CONV);
-  h.T_AMBIENT = argument(values, "T_AMBIENT", d.T_AMBIENT);
-  h.DESCALE = argument(values, "DESCALE", d.DESCALE);
-  h.H_WATER = argument(values, "H_WATER", d.H_WATER);
-  h.H_CONTACT = argument(values, "H_CONTACT", d.H_CONTACT);
-  h.T_ROLL = argument(values, "T_ROLL", d.T_ROLL);
-  h.ETA = argument(values, "ETA", d.ETA);
-  h.RHO = argument(values, "RHO", d.RHO);
-  h.CP = argument(values, "CP", d.CP);
-  h.ALPHA = argument(values, "ALPHA", d.ALPHA);
+  r.heat = passes::StripHeat{};  // the defaults, for the arguments not given
+  for (const passes::HeatField& f : passes::heatFields())
+    r.heat.*f.field = argument(values, f.name, r.heat.*f.field);
   r.temperature = argument(values, "T", NAN);
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "solved_pass.h"
+
 #include <cmath>
 #include <memory>
 
@@ -43,16 +45,7 @@ double shida(double Tc, double C, double e, double r) {
   return sf * (1.3 * std::pow(e / 0.2, 0.41 - 0.07 * C) - 0.3 * (e / 0.2)) * std::pow(r / 10, m);
 }
 
-struct Solved {
-  std::unique_ptr<PassResult> scratch = std::make_unique<PassResult>();
-  Answer answer;
-};
-
-std::unique_ptr<Solved> solve(const Request& request) {
-  auto s = std::make_unique<Solved>();
-  solveRequest(request, s->answer, *s->scratch);
-  return s;
-}
+using passtest::solve;
 
 Request hotRequest(float R, float H1, float H2, double V, double T, FlowLaw law, double C) {
   Request r;
