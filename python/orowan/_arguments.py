@@ -270,8 +270,8 @@ def requests(passes, steps):
                     raise ValueError("FLOW: give FLOW or flow, not both")
                 args["flow"] = args.pop("FLOW")
             carried = args.get("flow") is not None and args.get("T") is None and args.get("H1") is None
-            if carried and before is None:
-                raise ValueError("T: missing; a hot pass needs the strip's temperature")
+            if args.get("flow") is not None and args.get("T") is None and not (carried and before):
+                raise TypeError("T: missing; a hot pass needs the strip's temperature")
             if args.get("H1") is None:
                 if before is None:
                     raise ValueError("H1: missing, and no pass before to take its H2 from")

@@ -84,6 +84,16 @@ def test_bad_hot_arguments_are_named(args, error, words):
         orowan.solve(**base)
 
 
+@pytest.mark.parametrize("passes, error, words", [
+    ([dict(R=400, H1=25, H2=16, U=0.3, V=60, FLOW="misaka", C=0.1)], TypeError, r"passes\[0\]: T: missing"),
+    ([dict(R=400, H1=25, H2=16, U=0.3, Y=10), dict(R=400, H2=12, U=0.3, V=60, FLOW="misaka", C=0.1)],
+     ValueError, r"passes\[1\]: T: missing, and the pass before left no temperature"),
+])
+def test_a_schedule_without_a_temperature_is_named(passes, error, words):
+    with pytest.raises(error, match=words):
+        orowan.solve_many(passes)
+
+
 def test_a_cold_pass_has_no_hot_values():
     r = orowan.solve(R=100, H1=2, H2=1.5, Y=20, U=0.1)
     assert math.isnan(r.t_exit) and math.isnan(r.eps_rate_mean) and r.validity is None
