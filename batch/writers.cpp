@@ -255,7 +255,6 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
     else t.append("null");
   }
-  for (const ResultColumn& column : hotResultColumns()) putJsonCell(t, column, job);
   if (steps_ && job.answer.pass != nullptr) {
     t.append(",\"steps\":{\"exit\":");
     renderMarch(job.answer.pass->exit, t);
@@ -263,6 +262,8 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     renderMarch(job.answer.pass->entry, t);
     t.push_back('}');
   }
+  // After everything a line had before, the steps included.
+  for (const ResultColumn& column : hotResultColumns()) putJsonCell(t, column, job);
   t.push_back('}');
 }
 
