@@ -106,3 +106,27 @@ TEST(BatchHot, ValidityNotes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cold line's output keeps every byte it had: the hot columns come
+// after everything else (CSV: after STEPS_PER_SIDE; JSON: after the steps
+// object), empty or null.
+TEST(BatchHot, HotColumnsComeLast) {
+  const std::string cold = "R,H1,H2,Y,SGB,SGF,U\n100,2,1.5,20,0,0,0.1\n";
+  const auto csv = runTool({"--solver", "console"}, {.input = cold});
+  const auto json = runTool({"--json", "--steps"}, {.input = cold});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::string header = csv.out.substr(0, csv.out.find('\n'));
+  ASSERT_NE(header.find(",STEPS_PER_SIDE,FLOW,"), std::string::npos) << header;
+  ASSERT_EQ(json.status, 0) << json.err;
+  const std::size_t steps = json.out.find("\"steps\":{"), flow = json.out.find("\"FLOW\":null");
+  ASSERT_NE(steps, std::string::npos);
+  EXPECT_LT(steps, flow);
+  EXPECT_NE(json.out.find("\"H2_HOT\":null}"), std::string::npos);
+  const std::string plain = runTool({}, {.input = cold}).out;
+  EXPECT_NE(plain.find("POWER,FLOW,"), std::string::npos);
+  EXPECT_TRUE(plain.ends_with(std::string(33, ',') + "\n")) << plain;
+}
+
+}  // namespace
