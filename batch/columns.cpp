@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "batch/job.h"
+#include "passes/hot_pass.h"
 
 namespace orowan::batch {
 namespace {
@@ -30,6 +31,35 @@ constexpr InputColumn kInputs[kInputCount] = {
     {"E", UnitKind::stress, Need::optional, nullptr, nullptr, "Young's modulus of the rolls"},
     {"NU", UnitKind::none, Need::optional, nullptr, nullptr, "Poisson's ratio of the rolls"},
     {"V", UnitKind::speed, Need::optional, nullptr, nullptr, "roll surface speed"},
+    {"FLOW", UnitKind::word, Need::optional, nullptr, nullptr,
+     "hot flow-stress law: misaka, shida or hensel-spittel"},
+    {"C", UnitKind::none, Need::optional, nullptr, nullptr, "carbon content, mass %"},
+    {"A", UnitKind::stress, Need::optional, nullptr, nullptr, "Hensel-Spittel's A"},
+    {"M1", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m1, 1/degC"},
+    {"M2", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m2"},
+    {"M3", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m3"},
+    {"M4", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m4"},
+    {"M5", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m5, 1/degC"},
+    {"M6", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m6"},
+    {"M7", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m7"},
+    {"M8", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m8, 1/degC"},
+    {"M9", UnitKind::none, Need::optional, nullptr, nullptr, "Hensel-Spittel's m9"},
+    {"EPS_MIN", UnitKind::none, Need::optional, nullptr, nullptr, "smallest strain a hot law sees"},
+    {"T", UnitKind::celsius, Need::optional, nullptr, nullptr,
+     "strip temperature entering the transfer (empty: what the line before left)"},
+    {"TRANSFER", UnitKind::seconds, Need::optional, nullptr, nullptr, "time in air before the bite"},
+    {"EMISSIVITY", UnitKind::none, Need::optional, nullptr, nullptr, "emissivity of the strip"},
+    {"H_CONV", UnitKind::heatTransfer, Need::optional, nullptr, nullptr, "convection to the air"},
+    {"T_AMBIENT", UnitKind::celsius, Need::optional, nullptr, nullptr, "air and water temperature"},
+    {"DESCALE", UnitKind::seconds, Need::optional, nullptr, nullptr, "time under the descaling water"},
+    {"H_WATER", UnitKind::heatTransfer, Need::optional, nullptr, nullptr, "heat transfer to the water"},
+    {"H_CONTACT", UnitKind::heatTransfer, Need::optional, nullptr, nullptr, "heat transfer to the rolls"},
+    {"T_ROLL", UnitKind::celsius, Need::optional, nullptr, nullptr, "roll surface temperature"},
+    {"ETA", UnitKind::none, Need::optional, nullptr, nullptr, "fraction of the work kept as heat"},
+    {"RHO", UnitKind::density, Need::optional, nullptr, nullptr, "strip density at 20 degC"},
+    {"CP", UnitKind::heatCapacity, Need::optional, nullptr, nullptr, "strip heat capacity"},
+    {"ALPHA", UnitKind::perKelvin, Need::optional, nullptr, nullptr,
+     "expansion: thicknesses given cold at 20 degC"},
 };
 
 // The typed echo of an input column.
@@ -115,6 +145,47 @@ constexpr ResultColumn kLaterResults[] = {
            "rolling power of both rolls per metre of width"),
 };
 
+constexpr ResultColumn kHotResults[] = {
+    typed("FLOW", UnitKind::word, kFLOW, "hot flow-stress law"),
+    typed("C", UnitKind::none, kC, "carbon content, mass %"),
+    typed("A", UnitKind::stress, kA, "Hensel-Spittel's A"),
+    typed("M1", UnitKind::none, kM1, "Hensel-Spittel's m1"),
+    typed("M2", UnitKind::none, kM2, "Hensel-Spittel's m2"),
+    typed("M3", UnitKind::none, kM3, "Hensel-Spittel's m3"),
+    typed("M4", UnitKind::none, kM4, "Hensel-Spittel's m4"),
+    typed("M5", UnitKind::none, kM5, "Hensel-Spittel's m5"),
+    typed("M6", UnitKind::none, kM6, "Hensel-Spittel's m6"),
+    typed("M7", UnitKind::none, kM7, "Hensel-Spittel's m7"),
+    typed("M8", UnitKind::none, kM8, "Hensel-Spittel's m8"),
+    typed("M9", UnitKind::none, kM9, "Hensel-Spittel's m9"),
+    typed("EPS_MIN", UnitKind::none, kEPS_MIN, "smallest strain a hot law sees"),
+    typed("T", UnitKind::celsius, kT, "strip temperature entering the transfer"),
+    typed("TRANSFER", UnitKind::seconds, kTRANSFER, "time in air before the bite"),
+    typed("EMISSIVITY", UnitKind::none, kEMISSIVITY, "emissivity of the strip"),
+    typed("H_CONV", UnitKind::heatTransfer, kH_CONV, "convection to the air"),
+    typed("T_AMBIENT", UnitKind::celsius, kT_AMBIENT, "air and water temperature"),
+    typed("DESCALE", UnitKind::seconds, kDESCALE, "time under the descaling water"),
+    typed("H_WATER", UnitKind::heatTransfer, kH_WATER, "heat transfer to the water"),
+    typed("H_CONTACT", UnitKind::heatTransfer, kH_CONTACT, "heat transfer to the rolls"),
+    typed("T_ROLL", UnitKind::celsius, kT_ROLL, "roll surface temperature"),
+    typed("ETA", UnitKind::none, kETA, "fraction of the work kept as heat"),
+    typed("RHO", UnitKind::density, kRHO, "strip density at 20 degC"),
+    typed("CP", UnitKind::heatCapacity, kCP, "strip heat capacity"),
+    typed("ALPHA", UnitKind::perKelvin, kALPHA, "thermal expansion"),
+    around("EPS_RATE_MEAN", UnitKind::strainRate, Presence::hot, &PassValues::EPS_RATE_MEAN,
+           "mean strain rate: the pass's strain over the time in the bite"),
+    around("T_ENTRY", UnitKind::celsius, Presence::hot, &PassValues::T_ENTRY,
+           "strip temperature at the entry plane"),
+    around("T_EXIT", UnitKind::celsius, Presence::hot, &PassValues::T_EXIT,
+           "strip temperature at the exit plane"),
+    around("T_RISE", UnitKind::kelvin, Presence::hot, &PassValues::T_RISE, "deformation heating"),
+    around("T_DROP_ROLL", UnitKind::kelvin, Presence::hot, &PassValues::T_DROP_ROLL, "roll chill"),
+    around("H1_HOT", UnitKind::length, Presence::hot, &PassValues::H1_HOT,
+           "entry thickness solved, hot"),
+    around("H2_HOT", UnitKind::length, Presence::hot, &PassValues::H2_HOT,
+           "exit thickness solved, hot"),
+};
+
 constexpr StepColumn kSteps[] = {
     {"X", UnitKind::length, &StepValues::X},        {"PHI", UnitKind::radians, &StepValues::PHI},
     {"O", UnitKind::degrees, &StepValues::O},       {"SL/ST", UnitKind::none, nullptr},
@@ -146,6 +217,7 @@ bool reached(Presence presence, const PassJob& job) {
     case Presence::line: return job.readable;
     case Presence::strain: return job.readable && a.strainKnown;
     case Presence::search: return job.readable && a.flattened;
+    case Presence::hot: return job.readable && a.hot && isPass(a);
     case Presence::flattened:
       return passReported(job) && a.flattened && a.flattening.status == passes::FlatteningStatus::settled;
     default: return passReported(job) && passReached(presence, job);
@@ -172,7 +244,9 @@ int inputColumnIndex(std::string_view name) {
 }
 
 const char* inputColumnList() {
-  return "R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V";
+  return "R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, "
+         "EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, "
+         "ETA, RHO, CP, ALPHA";
 }
 
 std::string missingRequiredColumn(const std::function<bool(int)>& given) {
@@ -180,7 +254,7 @@ std::string missingRequiredColumn(const std::function<bool(int)>& given) {
     const InputColumn& column = kInputs[c];
     if (column.need == Need::required && !given(c))
       return std::string("column ") + column.name + ": required, but the header does not name it";
-    if (column.need == Need::yield && !given(c) && !given(kCURVE))
+    if (column.need == Need::yield && !given(c) && !given(kCURVE) && !given(kFLOW))
       return std::string("column ") + column.name +
              ": required (or a flow curve: CURVE, K, N and EPS0 or S0), but the header names "
              "neither";
@@ -191,6 +265,8 @@ std::string missingRequiredColumn(const std::function<bool(int)>& given) {
 std::span<const ResultColumn> resultColumns() { return kResults; }
 
 std::span<const ResultColumn> laterResultColumns() { return kLaterResults; }
+
+std::span<const ResultColumn> hotResultColumns() { return kHotResults; }
 
 // Typed values are given as typed; the others only for a readable line
 // (and a reported pass that got far enough).
@@ -216,8 +292,11 @@ std::optional<float> resultValue(const ResultColumn& column, const PassJob& job)
 
 const char* resultWord(const ResultColumn& column, const PassJob& job) {
   if (column.unit != UnitKind::word || !job.has[column.input]) return nullptr;
+  if (column.input == kFLOW) return flowLawName(job.request.hotMaterial.law);
   return job.request.curve.kind == passes::FlowCurve::Kind::swift ? "swift" : "ludwik";
 }
+
+const char* flowLawName(passes::FlowLaw law) { return passes::lawName(law); }
 
 std::span<const StepColumn> stepColumns() { return kSteps; }
 

@@ -22,10 +22,15 @@ struct PassJob;
 // ---- input
 
 // The pass (R to U), the flow curve (CURVE to S0) and the strain brought
-// in (EPS), the rolls' elastic constants (E, NU) and the roll speed (V).
+// in (EPS), the rolls' elastic constants (E, NU) and the roll speed (V);
+// a hot pass's law (FLOW to EPS_MIN) and the strip's temperature and heat
+// (T to ALPHA).
 enum InputIndex : int {
   kR, kH1, kH2, kY, kSGB, kSGF, kU,
   kCURVE, kK, kN, kEPS0, kS0, kEPS, kE, kNU, kV,
+  kFLOW, kC, kA, kM1, kM2, kM3, kM4, kM5, kM6, kM7, kM8, kM9, kEPS_MIN,
+  kT, kTRANSFER, kEMISSIVITY, kH_CONV, kT_AMBIENT, kDESCALE, kH_WATER, kH_CONTACT, kT_ROLL,
+  kETA, kRHO, kCP, kALPHA,
   kInputCount
 };
 
@@ -75,6 +80,7 @@ enum class Presence {
   search,        // the line gives E: a flattened radius was searched for
   flattened,     // ... and found
   rollSpeed,     // the pass found its neutral point and the line gives V
+  hot,           // a hot pass whose temperatures were worked out
 };
 
 struct ResultColumn {
@@ -96,6 +102,10 @@ std::span<const ResultColumn> resultColumns();
 // saw, the flattened radius, the slips, speeds and power.
 std::span<const ResultColumn> laterResultColumns();
 
+// After everything above (STEPS_PER_SIDE included): a hot pass's inputs'
+// echo, its mean strain rate, temperatures and hot sizes.
+std::span<const ResultColumn> hotResultColumns();
+
 // A cell's number in output units: a single-precision value (the inputs,
 // the console's pass and everything around it) or a double (the
 // converged solver's summary).
@@ -111,8 +121,12 @@ std::optional<CellNumber> resultNumber(const ResultColumn& column, const PassJob
 // The same as a single value (the pictures, which show console passes).
 std::optional<float> resultValue(const ResultColumn& column, const PassJob& job);
 
-// The word of a UnitKind::word column ("swift", "ludwik"), or nullptr.
+// The word of a UnitKind::word column ("swift", "ludwik"; "misaka",
+// "shida", "hensel-spittel"), or nullptr.
 const char* resultWord(const ResultColumn& column, const PassJob& job);
+
+// FLOW's word for a law.
+const char* flowLawName(passes::FlowLaw law);
 
 // ---- steps of the marches
 

@@ -27,6 +27,7 @@ struct PassJob {
   bool readable = false;    // every value read: the pass was solved
   std::string problem;      // why not, as "column U: expected a number, found ..."
   bool reportProblem = false;  // an unreadable case: its line tells standard error (once)
+  bool solved = false;         // already solved by the input stage (a hot pass: see pipeline)
 
   PropertyPoints frictionTable;  // a JSON friction table; request.frictionTable points here
   passes::Request request;       // the line in the analysis's units

@@ -2,6 +2,8 @@
 // of the analysis; this is the one place that reads a PassResult for it.
 #include "batch/pictures_data.h"
 
+#include <cstdio>
+
 #include "batch/solve.h"
 
 #include "batch/writers.h"
@@ -51,7 +53,7 @@ std::string noteOf(const PassJob& job) {
 // The typed columns with a value, the later ones (curve, rolls, speed) too.
 std::vector<pics::Row> inputRows(const PassJob& job) {
   std::vector<pics::Row> rows;
-  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+  for (const auto columns : {resultColumns(), laterResultColumns(), hotResultColumns()}) {
     for (const ResultColumn& column : columns) {
       if (column.presence != Presence::typed) continue;
       const auto value = resultValue(column, job);
@@ -68,7 +70,7 @@ std::vector<pics::Row> inputRows(const PassJob& job) {
 std::vector<pics::Row> summaryRows(const PassJob& job) {
   char buffer[16];
   std::vector<pics::Row> rows = {{"status", std::string(statusText(job, buffer)), ""}};
-  for (const auto columns : {resultColumns(), laterResultColumns()}) {
+  for (const auto columns : {resultColumns(), laterResultColumns(), hotResultColumns()}) {
     for (const ResultColumn& column : columns) {
       if (column.presence == Presence::typed) continue;
       if (const auto value = resultValue(column, job)) {
@@ -101,6 +103,7 @@ pics::StepTable stepTable(const char* caption, const March& march, Units units) 
 std::string displayUnit(UnitKind kind, Units units) {
   const bool si = units == Units::si;
   if (kind == UnitKind::degrees) return "°";
+  if (kind == UnitKind::celsius) return "°C";
   if (kind == UnitKind::stress && !si) return "kgf/mm²";
   if (kind == UnitKind::torque) return si ? "kN·m/m" : "t·m/m";
   return unitName(kind, units);
@@ -156,6 +159,16 @@ std::string passName(const PassJob& job, const Sweep& sweep) {
   return name;
 }
 
+// A hot pass's temperatures and strain rate for a picture's subtitle:
+// "; T_ENTRY 1035.2 → T_EXIT 1031.9 °C, EPS_RATE_MEAN 9.36 /s (RK: misaka along the arc)".
+std::string hotSubtitle(const PassJob& job) {
+  const passes::PassValues& v = job.answer.values;
+  char text[160];
+  std::snprintf(text, sizeof text, "; T_ENTRY %.1f → T_EXIT %.1f °C, EPS_RATE_MEAN %.3g /s (RK: %s along the arc)",
+                v.T_ENTRY, v.T_EXIT, v.EPS_RATE_MEAN, flowLawName(job.request.hotMaterial.law));
+  return text;
+}
+
 pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
   pics::FrictionHill hill;
   hill.title = inputsText(job);
@@ -165,6 +178,7 @@ pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
     hill.subtitle += "; roll radius R " + floatText(job.request.input.R) + " mm, drawn over the flattened arc, R′ " +
                      floatText(a.values.R_FLAT) + " mm";
   }
+  if (a.hot) hill.subtitle += hotSubtitle(job);
   const PassResult& r = *a.pass;
   hill.exitMarch = marchSteps(r.exit, job.units);
   hill.entryMarch = marchSteps(r.entry, job.units);

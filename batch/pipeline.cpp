@@ -40,8 +40,9 @@ class JobPool {
 // The input stage's state: the current line and its next sweep case.
 class PassFeed {
  public:
-  PassFeed(PassSource& source, const Sweep& sweep, Units units)
-      : source_(source), sweep_(sweep), units_(units), cases_(sweep.caseCount()), schedule_(cases_) {}
+  PassFeed(PassSource& source, const Sweep& sweep, Units units, Solver solver)
+      : source_(source), sweep_(sweep), units_(units), solver_(solver), cases_(sweep.caseCount()),
+        schedule_(cases_) {}
 
   // The next pass into `job`; false at the end of the input.
   bool next(PassJob& job) {
@@ -51,14 +52,30 @@ class PassFeed {
       haveLine_ = true;
       caseIndex_ = 0;
     }
-    prepareJob(line_, sweep_, caseIndex_++, units_, schedule_, job);
+    const long c = caseIndex_++;
+    job.solved = false;
+    prepareJob(line_, sweep_, c, units_, schedule_, job);
+    carryTemperature(c, job);
     return true;
   }
 
  private:
+  // A hot pass is solved here, in input order, since the next line may
+  // take the temperature it leaves (T_EXIT) as its T; the line's exit
+  // temperature, or none, is what the schedule carries on.
+  void carryTemperature(long c, PassJob& job) {
+    if (job.readable && job.request.hot) {
+      solveJob(job, solver_);
+      job.solved = true;
+    }
+    const bool known = job.readable && job.answer.hot && passes::isPass(job.answer);
+    schedule_.setTemperature(c, known, job.answer.values.T_EXIT);
+  }
+
   PassSource& source_;
   const Sweep& sweep_;
   Units units_;
+  Solver solver_;
   long cases_;
   Schedule schedule_;
   InputLine line_;
@@ -73,7 +90,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
   const unsigned jobs = settings.jobs == 0 ? 1 : settings.jobs;
   oneapi::tbb::global_control threads(oneapi::tbb::global_control::max_allowed_parallelism, jobs);
   JobPool pool;
-  PassFeed feed(source, sweep, settings.units);
+  PassFeed feed(source, sweep, settings.units, settings.solver);
   long unreadable = 0;
   long lastReported = -1;  // the line whose problem standard error has (one message a line)
   auto read = [&](oneapi::tbb::flow_control& control) -> PassJob* {
@@ -84,7 +101,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return nullptr;
   };
   auto solve = [&writers, &settings](PassJob* job) {
-    solveJob(*job, settings.solver);
+    if (!job->solved) solveJob(*job, settings.solver);
     job->texts.resize(writers.size());
     for (std::size_t w = 0; w < writers.size(); ++w) {
       job->texts[w].clear();

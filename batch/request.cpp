@@ -8,6 +8,7 @@
 
 #include "console/limits.h"
 #include "console/value_text.h"
+#include "batch/hot_request.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -66,7 +67,8 @@ std::string readAbsent(int c, const InputLine& line, long caseIndex, const Sched
                           job.typed[c]);
     return job.has[c] = true, "";
   }
-  const bool curveInstead = column.need == Need::yield && given(line.fields[kCURVE]);
+  const bool curveInstead =
+      column.need == Need::yield && (given(line.fields[kCURVE]) || given(line.fields[kFLOW]));
   const bool tableInstead = c == kU && line.frictionTable.present;
   if (column.need == Need::optional || curveInstead || tableInstead) return "";
   return std::string("column ") + column.name + (line.fields[c].present ? ": empty; expected a number" : ": missing");
@@ -77,6 +79,7 @@ std::string readAbsent(int c, const InputLine& line, long caseIndex, const Sched
 std::string readColumn(int c, const InputLine& line, const Sweep& sweep, long caseIndex,
                        const Schedule& schedule, PassJob& job) {
   if (c == kCURVE) return readCurveKind(line.fields[c], job);
+  if (c == kFLOW) return readFlowLaw(line.fields[c], job);
   if (const Vary* vary = sweep.varyOf(c)) {
     job.typed[c] = vary->values[sweep.valueIndex(*vary, caseIndex)];
     return job.has[c] = true, "";
@@ -154,7 +157,7 @@ std::string takeStrain(const InputLine& line, const Sweep& sweep, long caseIndex
   else if (schedule.strainKnown(caseIndex)) in = schedule.strainOut(caseIndex);
   else r.strainKnown = false;
   r.strainIn = in;
-  if (!r.strainKnown && job.has[kCURVE])
+  if (!r.strainKnown && (job.has[kCURVE] || job.has[kFLOW]))
     return "column EPS: empty, and the line before left no strain to carry on (give EPS)";
   const float H1 = job.typed[kH1], H2 = job.typed[kH2];
   if (!(job.has[kH1] && job.has[kH2] && H2 > 0 && H1 >= H2 && in >= 0)) r.strainKnown = false;
@@ -210,6 +213,7 @@ void fillRequest(PassJob& job, bool tabled) {
     r.rolls = {toAnalysis(job.typed[kE], UnitKind::stress, job.units), nu};
   }
   if (job.has[kV]) r.rollSpeed = job.typed[kV];
+  fillHotRequest(job);
 }
 
 // Clears what a job kept of an earlier pass.
@@ -239,6 +243,8 @@ void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units
   const bool tabled = line.frictionTable.present && sweep.varyOf(kU) == nullptr;
   if (job.problem.empty()) job.problem = checkBounds(job);
   if (job.problem.empty()) job.problem = checkCurve(job);
+  if (job.problem.empty())
+    job.problem = checkHotColumns(line, continuesSchedule(line, sweep), caseIndex, schedule, job);
   if (job.problem.empty() && tabled) job.problem = readFrictionTable(line.frictionTable, job);
   float strainOut = 0;
   std::string strain = line.problem.empty() ? takeStrain(line, sweep, caseIndex, schedule, job, strainOut) : "";

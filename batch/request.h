@@ -35,6 +35,13 @@ class Schedule {
     strainKnown_[static_cast<std::size_t>(c)] = known;
     strain_[static_cast<std::size_t>(c)] = strain;
   }
+  // The temperature a hot line left (T_EXIT), for the next line's T.
+  bool temperatureKnown(long c) const { return temperatureKnown_[static_cast<std::size_t>(c)]; }
+  float temperatureOut(long c) const { return temperature_[static_cast<std::size_t>(c)]; }
+  void setTemperature(long c, bool known, float T) {
+    temperatureKnown_[static_cast<std::size_t>(c)] = known;
+    temperature_[static_cast<std::size_t>(c)] = T;
+  }
   void lineDone() { ++lines_; }
 
  private:
@@ -42,6 +49,8 @@ class Schedule {
   std::vector<bool> known_;
   std::vector<float> strain_;
   std::vector<bool> strainKnown_;
+  std::vector<float> temperature_ = std::vector<float>(exit_.size());
+  std::vector<bool> temperatureKnown_ = std::vector<bool>(exit_.size());
   long lines_ = 0;
 };
 

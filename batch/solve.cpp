@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "batch/hot_request.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -45,6 +46,10 @@ std::string refusalText(const PassJob& job) {
              singleText(a.tableXL) + "); a table of 50 points must reach past the entry plane";
     case Refusal::curveWithoutStrain:
       return "column EPS: empty, and the line before left no strain to carry on (give EPS)";
+    case Refusal::hotRefused:
+    case Refusal::hotWithoutSpeed:
+    case Refusal::hotWithoutStrain:
+    case Refusal::hotNotFollowed: return hotRefusalText(job);
     default: break;
   }
   return curveRefusal(job, a.refusal);
@@ -63,6 +68,8 @@ void solveJob(PassJob& job, Solver solver) {
   if (!job.readable) return;
   job.request.solver = solver;
   if (solver == Solver::converged) {
+    if (job.has[kFLOW])
+      return refuse(job, "column FLOW: not with --solver converged, which takes a constant yield stress");
     if (const int c = unsupportedByConverged(job); c >= 0) {
       return refuse(job, std::string("column ") + inputColumns()[c].name +
                              ": not with --solver converged, which takes a constant yield stress and "

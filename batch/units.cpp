@@ -36,6 +36,14 @@ const char* unitName(UnitKind kind, Units units) {
     case UnitKind::speed: return "m/min";
     case UnitKind::power: return "kW/m";
     case UnitKind::word: return "";
+    case UnitKind::celsius: return "degC";
+    case UnitKind::kelvin: return "K";
+    case UnitKind::seconds: return "s";
+    case UnitKind::heatTransfer: return "W/(m2 K)";
+    case UnitKind::density: return "kg/m3";
+    case UnitKind::heatCapacity: return "J/(kg K)";
+    case UnitKind::perKelvin: return "1/K";
+    case UnitKind::strainRate: return "1/s";
   }
   return "";
 }

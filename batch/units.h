@@ -21,7 +21,15 @@ enum class UnitKind {
   torque,         // t m/m or kN m/m
   speed,          // m/min in both
   power,          // kW/m in both
-  word,           // not a number (CURVE)
+  word,           // not a number (CURVE, FLOW)
+  celsius,        // deg C in both (a hot pass's temperatures)
+  kelvin,         // K in both (a temperature change)
+  seconds,        // s in both
+  heatTransfer,   // W/(m^2 K) in both
+  density,        // kg/m^3 in both
+  heatCapacity,   // J/(kg K) in both
+  perKelvin,      // 1/K in both
+  strainRate,     // 1/s in both
 };
 
 inline constexpr double kNewtonsPerKgf = 9.80665;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "batch/hot_request.h"
 #include "batch/solve.h"
 
 namespace orowan::batch {
@@ -58,7 +59,8 @@ const Fault* consoleFault(const PassJob& job) {
 const char* messageOf(const PassJob& job, std::string& note) {
   if (!job.readable) return job.problem.c_str();
   if (noFlattenedRadius(job)) return (note = flatteningNote(job)).c_str();
-  if (job.answer.status != passes::Status::fault) return nullptr;
+  if (job.answer.status != passes::Status::fault)
+    return job.answer.hotLimits != 0 ? (note = hotValidityNote(job)).c_str() : nullptr;
   return job.answer.solver == Solver::console ? job.answer.fault.message : job.answer.convergedWhere;
 }
 
@@ -102,6 +104,7 @@ void CsvResultWriter::begin() {
   header.append(",status,message,stage,side,step");
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
   if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
+  for (const ResultColumn& column : hotResultColumns()) header.append(",").append(column.name);
   out_.write(header + "\n");
 }
 
@@ -138,6 +141,10 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
   if (layout_.stepsPerSide) {
     t.push_back(',');
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
+  }
+  for (const ResultColumn& column : hotResultColumns()) {
+    t.push_back(',');
+    putCsvCell(t, column, job);
   }
   t.push_back('\n');
 }
@@ -255,6 +262,8 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     renderMarch(job.answer.pass->entry, t);
     t.push_back('}');
   }
+  // After everything a line had before, the steps included.
+  for (const ResultColumn& column : hotResultColumns()) putJsonCell(t, column, job);
   t.push_back('}');
 }
 

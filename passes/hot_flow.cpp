@@ -46,6 +46,36 @@ double misakaStress(double T, double C, double e, double r) {
   return std::exp(exponent) * std::pow(e, 0.21) * std::pow(r, 0.13);
 }
 
+namespace {
+
+// Shida's reduced temperature (T + 273)/1000 and its transformation value.
+double shidaTemperature(double T) { return (T + 273.0) / 1000.0; }
+double shidaTransformation(double C) { return 0.95 * (C + 0.41) / (C + 0.32); }
+
+// Shida's strain-rate exponent m on either side of the transformation.
+double shidaRateExponent(double t, double C) {
+  if (t >= shidaTransformation(C)) return (-0.019 * C + 0.126) * t + (0.075 * C - 0.05);
+  return (0.081 * C - 0.154) * t + (-0.019 * C + 0.207) + 0.027 / (C + 0.32);
+}
+
+// Shida's deformation resistance at the reference strain 0.2 and rate 10 /s.
+double shidaBaseStress(double t, double C) {
+  const double td = shidaTransformation(C);
+  if (t >= td) return 0.28 * std::exp(5.0 / t - 0.01 / (C + 0.05));
+  const double d = t - 0.95 * (C + 0.49) / (C + 0.42);
+  const double g = 30.0 * (C + 0.9) * d * d + (C + 0.06) / (C + 0.09);
+  return 0.28 * g * std::exp(5.0 / td - 0.01 / (C + 0.05));
+}
+
+}  // namespace
+
+double shidaStress(double T, double C, double e, double r) {
+  const double t = shidaTemperature(T);
+  const double n = 0.41 - 0.07 * C;
+  const double strainFactor = 1.3 * std::pow(e / 0.2, n) - 0.3 * (e / 0.2);
+  return shidaBaseStress(t, C) * strainFactor * std::pow(r / 10.0, shidaRateExponent(t, C));
+}
+
 double henselSpittelStress(const HenselSpittel& s, double T, double e, double r) {
   const double* m = s.m;
   const double strain = e + s.baseStrain, rate = r + s.baseStrainRate;
@@ -61,6 +91,7 @@ double strainSeen(const HotMaterial& m, double e) { return std::max(e, m.epsMin)
 
 double hotFlowStress(const HotMaterial& m, double T, double e, double r) {
   if (m.law == FlowLaw::misaka) return misakaStress(T, m.carbon, strainSeen(m, e), r);
+  if (m.law == FlowLaw::shida) return shidaStress(T, m.carbon, strainSeen(m, e), r);
   // The floor applies to the strain the set sees, its base included.
   const double base = m.coefficients.baseStrain;
   return henselSpittelStress(m.coefficients, T, strainSeen(m, e + base) - base, r);
@@ -68,6 +99,7 @@ double hotFlowStress(const HotMaterial& m, double T, double e, double r) {
 
 Validity publishedValidity(const HotMaterial& m) {
   if (m.law == FlowLaw::henselSpittel) return m.coefficients.validity;
+  if (m.law == FlowLaw::shida) return Validity{{700, 1200}, {-INFINITY, 0.7}, {0.1, 100}, {0.07, 1.2}};
   return Validity{{750, 1200}, {-INFINITY, 0.5}, {30, 200}, {-INFINITY, 1.2}};
 }
 

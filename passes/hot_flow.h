@@ -52,7 +52,7 @@ struct HenselSpittel {
 // in the notes, so it has no limits.
 HenselSpittel henselSpittelC45();
 
-enum class FlowLaw : unsigned char { misaka, henselSpittel };
+enum class FlowLaw : unsigned char { misaka, henselSpittel, shida };
 
 // A strip's hot flow behaviour: the law, its carbon (mass %; Misaka), its
 // coefficients (Hensel-Spittel) and the smallest strain the law sees.
@@ -68,6 +68,16 @@ struct HotMaterial {
 // formula as published (T in K inside), no floor.
 double misakaStress(double T, double C, double e, double r);
 
+// Shida (1969) as widely restated: flow stress in kgf/mm^2 at T (deg C),
+// carbon C (mass %), strain e > 0 and rate r > 0, no floor. With
+// t = (T + 273)/1000 and the transformation temperature td = 0.95 (C +
+// 0.41)/(C + 0.32): sigma_f = 0.28 exp(5/t - 0.01/(C + 0.05)) above td,
+// 0.28 g exp(5/td - 0.01/(C + 0.05)) below it, g = 30 (C + 0.9)
+// (t - 0.95 (C + 0.49)/(C + 0.42))^2 + (C + 0.06)/(C + 0.09); times
+// 1.3 (e/0.2)^n - 0.3 (e/0.2), n = 0.41 - 0.07 C, and (r/10)^m with m of
+// the branch (shidaRateExponent).
+double shidaStress(double T, double C, double e, double r);
+
 // Hensel-Spittel in kgf/mm^2 at T (deg C), strain e and rate r, base values
 // added, no floor.
 double henselSpittelStress(const HenselSpittel& set, double T, double e, double r);
@@ -80,8 +90,9 @@ double strainSeen(const HotMaterial& m, double e);
 double hotFlowStress(const HotMaterial& m, double T, double e, double r);
 
 // The published validity of the law of `m`: Misaka's as commonly quoted
-// (C <= 1.2 %, 750-1200 deg C, strain <= 0.5, rate 30-200 /s); a
-// Hensel-Spittel set's own.
+// (C <= 1.2 %, 750-1200 deg C, strain <= 0.5, rate 30-200 /s); Shida's as
+// restated (C 0.07-1.2 %, 700-1200 deg C, strain <= 0.7, rate 0.1-100 /s);
+// a Hensel-Spittel set's own.
 Validity publishedValidity(const HotMaterial& m);
 
 // Which published limits a point breaks, one bit each.

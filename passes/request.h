@@ -20,6 +20,7 @@
 #include "analysis/pass.h"
 #include "passes/flow_curve.h"
 #include "passes/mill.h"
+#include "passes/temperature.h"
 
 namespace orowan::passes {
 
@@ -59,6 +60,14 @@ struct Request {
   RollElasticity rolls;
   double rollSpeed = NAN;  // m/min; NaN: none given (no speeds, no power)
   bool keepSteps = true;   // the converged solver's nodes (the console's are always in the scratch)
+  // A hot pass: the flow stress from a hot law at the strip's temperature
+  // and the pass's mean strain rate instead of the mean yield stress or a
+  // curve; `temperature` (deg C) when the transfer before the bite starts.
+  // Needs a roll speed and a known strain brought in.
+  bool hot = false;
+  HotMaterial hotMaterial;
+  StripHeat heat;
+  double temperature = NAN;
 };
 
 enum class Status : std::uint8_t {
@@ -80,6 +89,10 @@ enum class Refusal : std::uint8_t {
   yieldTableShort,     // a full yield table ends inside the arc (tableEnd, tableXL)
   frictionTableShort,  // a full friction table ends inside the arc
   convergedConstants,  // the converged solver takes no curve, table, flattening or speed
+  hotRefused,          // a hot pass's values cannot be used (Answer::hotRefusal)
+  hotWithoutSpeed,     // a hot pass, but no roll speed (no strain rate, no contact time)
+  hotWithoutStrain,    // a hot pass, but the strain brought in is not known
+  hotNotFollowed,      // 50 points cannot follow the hot law (Answer::curveFitError)
 };
 
 // The summary values in the report's units (angles in degrees), as the
@@ -100,6 +113,11 @@ struct PassValues {
   float R_FLAT = 0, R_FLAT_ITERATIONS = 0, R_FLAT_RESIDUAL = 0;
   float FORWARD_SLIP = 0, BACKWARD_SLIP = 0;
   float V_EXIT = 0, V_ENTRY = 0, POWER = 0;  // m/min, m/min, kW/m
+  // A hot pass (Answer::hot): its mean strain rate (1/s), the strip's
+  // temperatures (deg C at the entry and exit planes, K of deformation
+  // heating and of roll chill) and the hot sizes solved (mm).
+  float EPS_RATE_MEAN = 0, T_ENTRY = 0, T_EXIT = 0, T_RISE = 0, T_DROP_ROLL = 0;
+  float H1_HOT = 0, H2_HOT = 0;
 };
 
 struct Answer {
@@ -140,6 +158,13 @@ struct Answer {
 
   bool strainKnown = false;  // values.EPS_IN and EPS_OUT are the strip's
   PassValues values;
+
+  // A hot pass: its thermal values were worked out (values.EPS_RATE_MEAN
+  // to H2_HOT; the yield table in curveTable), the published limits of its
+  // law broken anywhere along the arc (LimitBit), or why it was refused.
+  bool hot = false;
+  unsigned hotLimits = 0;
+  HotRefusal hotRefusal;
 };
 
 // Whether the answer is a pass (solved, not refused, not a search that

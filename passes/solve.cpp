@@ -9,6 +9,7 @@
 
 #include "accuracy/converged.h"
 #include "analysis/fault.h"
+#include "passes/hot_pass.h"
 
 namespace orowan::passes {
 namespace {
@@ -45,6 +46,11 @@ PassInput inputOf(const Request& request) {
 // refused) when the table cannot follow the curve.
 bool solveAt(const Request& request, Answer& answer, float radius, PassResult& scratch) {
   PassInput at = inputOf(request);
+  if (request.hot) {
+    if (!prepareHotPass(request, answer, radius, at)) return false;
+    solvePass(at, scratch);
+    return true;
+  }
   if (!request.hasCurve) {
     at.R = radius;
     solvePass(at, scratch);
@@ -69,7 +75,8 @@ void solveFlattenedPass(const Request& request, Answer& answer, PassResult& scra
     if (scratch.outcome == Outcome::neutralPoint) return FlatteningStatus::settled;
     return scratch.outcome == Outcome::fault ? FlatteningStatus::fault : FlatteningStatus::noNeutralPoint;
   };
-  const double dh = double(request.input.H1) - double(request.input.H2);
+  const PassInput sized = hotSized(request, answer);  // a hot pass's sizes, worked out before
+  const double dh = double(sized.H1) - double(sized.H2);
   answer.flattening = findFlattenedRadius(request.input.R, dh, request.rolls, forceAt);
   if (refused) return;
   answer.flattened = true;
@@ -115,6 +122,7 @@ void setPlaneStresses(const Request& request, Answer& answer) {
 // analysis interpolates it and divided by XL.
 void setMeanStress(const Request& request, Answer& answer, float radius, const PassResult& r) {
   PassValues& v = answer.values;
+  if (request.hot) return setHotStresses(request, answer, r.XL);
   if (!request.hasCurve || answer.curveTable.count == 0) {
     v.Y_MEAN = request.hasCurve ? v.Y_ENTRY : request.input.meanYieldStress;
     return;
@@ -130,8 +138,9 @@ void setMeanStress(const Request& request, Answer& answer, float radius, const P
 }
 
 // Slips, and with a roll speed the strip's speeds and the power.
-void setMillValues(const Request& request, const PassResult& r, PassValues& v) {
-  const MillOutputs out = millOutputs(request.input, r, request.rollSpeed);
+void setMillValues(const Request& request, const Answer& answer, const PassResult& r, PassValues& v) {
+  const MillOutputs out = millOutputs(request.hot ? hotSized(request, answer) : request.input, r,
+                                     request.rollSpeed);
   v.FORWARD_SLIP = static_cast<float>(out.FORWARD_SLIP);
   v.BACKWARD_SLIP = static_cast<float>(out.BACKWARD_SLIP);
   if (std::isnan(request.rollSpeed)) return;
@@ -166,18 +175,25 @@ void takeConsolePass(const PassResult& r, Answer& answer) {
 
 void solveConsole(const Request& request, Answer& answer, PassResult& scratch) {
   setPlaneStresses(request, answer);
+  if (request.hot && request.flatten) {  // the hot sizes for the search, and an early refusal
+    PassInput first = inputOf(request);
+    if (!prepareHotPass(request, answer, request.input.R, first)) return;
+  }
   if (request.flatten) solveFlattenedPass(request, answer, scratch);
   else solveAt(request, answer, request.input.R, scratch);
   if (answer.status == Status::refused) return;
   if (!tableCovers(request.yieldTable, Refusal::yieldTableShort, scratch, answer) ||
       !tableCovers(request.frictionTable, Refusal::frictionTableShort, scratch, answer))
     return;
-  if (answer.status == Status::noFlattenedRadius) return;
+  if (answer.status == Status::noFlattenedRadius) {
+    if (answer.hot) setHotStresses(request, answer, scratch.XL);
+    return;
+  }
   takeConsolePass(scratch, answer);
   const bool flattened = answer.flattened && answer.flattening.status == FlatteningStatus::settled;
   setMeanStress(request, answer, flattened ? static_cast<float>(answer.flattening.R_FLAT) : request.input.R,
                 scratch);
-  if (answer.status == Status::ok) setMillValues(request, scratch, answer.values);
+  if (answer.status == Status::ok) setMillValues(request, answer, scratch, answer.values);
 }
 
 // The converged solver's fault kinds under the console's M numbers.
@@ -256,8 +272,13 @@ void solveRequest(const Request& request, Answer& answer, PassResult& scratch) {
   answer.solver = request.solver;
   setStrains(request, answer);
   if (request.hasCurve && !request.strainKnown) return refuse(answer, Refusal::curveWithoutStrain);
+  if (request.hot && request.solver == Solver::console) {
+    if (std::isnan(request.rollSpeed) || !(request.rollSpeed > 0))
+      return refuse(answer, Refusal::hotWithoutSpeed);
+    if (!request.strainKnown) return refuse(answer, Refusal::hotWithoutStrain);
+  }
   if (request.solver == Solver::console) return solveConsole(request, answer, scratch);
-  if (request.hasCurve || request.yieldTable || request.frictionTable || request.flatten ||
+  if (request.hasCurve || request.hot || request.yieldTable || request.frictionTable || request.flatten ||
       !std::isnan(request.rollSpeed))
     return refuse(answer, Refusal::convergedConstants);
   solveByConverged(request, answer);

@@ -19,6 +19,7 @@ calculator's reader refuses their texts.
 from . import _arguments
 from . import _orowan
 from ._arguments import MAX_TABLE_POINTS
+from ._hot import HOT_ARGUMENTS as _HOT_ARGUMENTS
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
 
 # Shown as orowan.PassResult and orowan.PassFault (help, tracebacks, repr).
@@ -29,7 +30,11 @@ __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
 
 
 def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
-          yield_table=None, friction_table=None, solver="console", E=None, NU=None, V=None):
+          yield_table=None, friction_table=None, solver="console", E=None, NU=None, V=None,
+          flow=None, C=None, A=None, M1=None, M2=None, M3=None, M4=None, M5=None,
+          M6=None, M7=None, M8=None, M9=None, EPS_MIN=None, T=None, TRANSFER=None,
+          EMISSIVITY=None, H_CONV=None, T_AMBIENT=None, DESCALE=None, H_WATER=None,
+          H_CONTACT=None, T_ROLL=None, ETA=None, RHO=None, CP=None, ALPHA=None):
     """Solves one pass; returns a PassResult or raises PassFault.
 
     R        roll radius, mm
@@ -65,14 +70,44 @@ def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
              the rolls: the pass is solved at the flattened radius
              (Hitchcock), result.r_flat (console solver)
     V        roll surface speed, m/min: result.v_exit, v_entry and power
+    flow     instead of Y: a hot pass with the flow-stress law 'misaka' or
+             'shida' (with C, the carbon content in mass %) or
+             'hensel-spittel' (with A in kgf/mm^2 and M1 ... M9, 0 when absent),
+             at the strip's temperature T (deg C, entering the transfer)
+             and the pass's mean strain rate (needs V). The other hot
+             arguments are the batch tool's columns of the same names:
+             EPS_MIN, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE,
+             H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA (docs/hot-rolling.md
+             gives their units and defaults). result.eps_rate_mean,
+             t_entry, t_exit, t_rise, t_drop_roll, h1_hot, h2_hot, y_entry,
+             y_exit, y_mean and validity (None, or the published limits the
+             pass breaks) tell the hot pass.
 
     Raises PassFault for a fault of the analysis (the calculator's M
     number), ValueError or TypeError for an argument it cannot take.
     """
+    hot = {name: value for name, value in locals().items() if name in _HOT_ARGUMENTS and value is not None}
+    if flow is not None and T is None:
+        raise TypeError("T: missing; a hot pass needs the strip's temperature")
     request = _arguments.request(R, H1, H2, Y, SGB, SGF, U, curve=curve, eps=eps,
                                  yield_table=yield_table, friction_table=friction_table,
-                                 solver=solver, E=E, NU=NU, V=V)
+                                 solver=solver, E=E, NU=NU, V=V, flow=flow, **hot)
     return _result(_orowan.solve(request), None)
+
+
+def _solve_schedule(requests, carries):
+    """The passes one after another, a hot pass without T (and H1) taking
+    the temperature the pass before left (its t_exit)."""
+    answers = []
+    for i, request in enumerate(requests):
+        if carries[i]:
+            left = answers[-1].hot_values()[2]
+            if left != left:  # NaN: the pass before was no hot pass, or was not worked out
+                raise ValueError(f"passes[{i}]: T: missing, and the pass before left no "
+                                 f"temperature to carry on")
+            request.set_temperature(left)
+        answers.append(_orowan.solve(request))
+    return answers
 
 
 def solve_many(passes, jobs=None, *, errors="raise", steps=True):
@@ -86,7 +121,9 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
              CURVE ("swift" or "ludwik"), K, N, EPS0 (default 0), S0 and EPS
              may stand for curve and eps. A pass without H1 takes the H2 of
              the pass before and, unless it gives eps, the strain that pass
-             left (its strain_out), as a strip through a schedule.
+             left (its strain_out), as a strip through a schedule; a hot
+             pass (FLOW or flow) without H1 and T also the temperature it
+             left (its t_exit); such a schedule is solved pass after pass.
     errors   "raise": a fault of the analysis raises the PassFault of the
              first faulting pass (its .index says which) once every pass is
              solved; "return": the PassFault stands in that pass's place.
@@ -104,8 +141,9 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
     if not isinstance(steps, bool):
         raise TypeError(f"steps: expected True or False, got {steps!r}")
     threads = _arguments.jobs(jobs)
-    requests = _arguments.requests(passes, steps)
-    answers = _orowan.solve_many(requests, threads)
+    requests, carries = _arguments.requests(passes, steps)
+    answers = _solve_schedule(requests, carries) if any(carries) else \
+        _orowan.solve_many(requests, threads)
     for i, answer in enumerate(answers):
         if answer.status == "refused":
             raise ValueError(f"passes[{i}]: {answer.refusal}")

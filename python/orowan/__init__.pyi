@@ -57,6 +57,17 @@ class PassResult:
     v_exit: float
     v_entry: float
     power: float
+    eps_rate_mean: float
+    t_entry: float
+    t_exit: float
+    t_rise: float
+    t_drop_roll: float
+    h1_hot: float
+    h2_hot: float
+    y_entry: float
+    y_exit: float
+    y_mean: float
+    validity: Optional[str]
     @property
     def exit(self) -> Optional[Steps]: ...
     @property
@@ -72,7 +83,18 @@ def solve(R: Number, H1: Number, H2: Number, Y: Optional[Number] = ..., SGB: Num
           eps: Number = ..., yield_table: Optional[Table] = ...,
           friction_table: Optional[Table] = ...,
           solver: Literal["console", "converged"] = ..., E: Optional[Number] = ...,
-          NU: Optional[Number] = ..., V: Optional[Number] = ...) -> PassResult: ...
+          NU: Optional[Number] = ..., V: Optional[Number] = ...,
+          flow: Optional[Literal["misaka", "shida", "hensel-spittel"]] = ...,
+          C: Optional[Number] = ..., A: Optional[Number] = ..., M1: Optional[Number] = ..., M2:
+          Optional[Number] = ..., M3: Optional[Number] = ..., M4: Optional[Number] = ..., M5:
+          Optional[Number] = ..., M6: Optional[Number] = ..., M7: Optional[Number] = ..., M8:
+          Optional[Number] = ..., M9: Optional[Number] = ..., EPS_MIN: Optional[Number] = ...,
+          T: Optional[Number] = ..., TRANSFER: Optional[Number] = ..., EMISSIVITY:
+          Optional[Number] = ..., H_CONV: Optional[Number] = ..., T_AMBIENT: Optional[Number] =
+          ..., DESCALE: Optional[Number] = ..., H_WATER: Optional[Number] = ..., H_CONTACT:
+          Optional[Number] = ..., T_ROLL: Optional[Number] = ..., ETA: Optional[Number] = ...,
+          RHO: Optional[Number] = ..., CP: Optional[Number] = ..., ALPHA: Optional[Number] =
+          ...) -> PassResult: ...
 
 def solve_many(passes: Union[Iterable[Mapping[str, Any]], Any], jobs: Optional[int] = ..., *,
                errors: Literal["raise", "return"] = ...,

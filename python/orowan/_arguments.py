@@ -23,7 +23,11 @@ CURVE_SHAPES = "('swift', K, N, EPS0) or ('ludwik', S0, K, N)"
 # The keyword arguments of solve() that a pass of solve_many may give, and
 # the batch tool's flow-curve columns, which a pass may give instead.
 ARGUMENT_NAMES = ("R", "H1", "H2", "Y", "SGB", "SGF", "U", "curve", "eps", "yield_table",
-                  "friction_table", "solver", "E", "NU", "V")
+                  "friction_table", "solver", "E", "NU", "V", "flow")
+# A hot pass's columns (python/orowan/_hot.py checks them), FLOW for flow.
+HOT_COLUMNS = ("FLOW", "C", "A", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "EPS_MIN",
+               "T", "TRANSFER", "EMISSIVITY", "H_CONV", "T_AMBIENT", "DESCALE", "H_WATER",
+               "H_CONTACT", "T_ROLL", "ETA", "RHO", "CP", "ALPHA")
 CURVE_COLUMNS = ("CURVE", "K", "N", "EPS0", "S0", "EPS")
 
 
@@ -113,8 +117,14 @@ def flow_curve(value):
 
 def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
             yield_table=None, friction_table=None, solver="console", E=None, NU=None, V=None,
-            steps=True):
-    """The checked arguments of one pass as a request of the compiled part."""
+            steps=True, flow=None, **hot):
+    """The checked arguments of one pass as a request of the compiled part;
+    with `flow` a hot pass of that law and the hot arguments `hot`."""
+    from ._hot import HOT_ARGUMENTS, hot_values
+    for name in hot:
+        if name not in HOT_ARGUMENTS:
+            raise TypeError(f"{name}: not an argument of a pass")
+    law = hot_values(flow, hot, Y, curve, V, solver)
     if Y is not None and curve is not None:
         raise ValueError("Y: give Y or curve, not both")
     if Y is not None and yield_table is not None:
@@ -123,7 +133,7 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
         raise ValueError("curve: give curve or yield_table, not both")
     if U is not None and friction_table is not None:
         raise ValueError("U: give U or friction_table, not both")
-    if Y is None and curve is None and yield_table is None:
+    if Y is None and curve is None and yield_table is None and law is None:
         raise TypeError("Y: missing (the mean yield stress; or give curve or yield_table)")
     if U is None and friction_table is None:
         raise TypeError("U: missing (the friction coefficient; or give friction_table)")
@@ -142,7 +152,7 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
             if value is not None:
                 raise ValueError(f"{name}: not available with solver='converged' (it takes a "
                                  f"constant yield stress and friction, no flattening or speed)")
-    return _orowan.Request(
+    made = _orowan.Request(
         R=number("R", R), H1=number("H1", H1), H2=number("H2", H2),
         Y=None if Y is None else number("Y", Y), SGB=number("SGB", SGB),
         SGF=number("SGF", SGF), U=None if U is None else number("U", U),
@@ -150,6 +160,9 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
         friction_table=None if friction_table is None else table("friction_table", friction_table),
         curve=None if curve is None else flow_curve(curve), eps=eps, solver=solver,
         steps=bool(steps), **rolls)
+    if law is not None:
+        made.set_hot(law[0], law[1])
+    return made
 
 
 def _rolls(E, NU, V):
@@ -242,15 +255,23 @@ def requests(passes, steps):
     """The requests of solve_many's passes. A pass without H1 takes the H2
     of the pass before and, unless it gives eps, the strain that pass left
     (a strip through a schedule of passes, as the batch tool's lines)."""
-    out = []
+    out, carries = [], []  # the requests, and which take the temperature the pass before left
     before = None  # (H2, strain out or None) of the pass before
     for i, row in enumerate(rows(passes)):
         try:
-            unknown = [k for k in row if k not in ARGUMENT_NAMES and k not in CURVE_COLUMNS]
+            unknown = [k for k in row if k not in ARGUMENT_NAMES and k not in CURVE_COLUMNS
+                       and k not in HOT_COLUMNS]
             if unknown:
                 raise ValueError(f"{unknown[0]!r}: not an argument of a pass (expected "
                                  f"{', '.join(ARGUMENT_NAMES + CURVE_COLUMNS)})")
             args = _curve_of_columns(row)
+            if "FLOW" in args:
+                if "flow" in args:
+                    raise ValueError("FLOW: give FLOW or flow, not both")
+                args["flow"] = args.pop("FLOW")
+            carried = args.get("flow") is not None and args.get("T") is None and args.get("H1") is None
+            if args.get("flow") is not None and args.get("T") is None and not (carried and before):
+                raise TypeError("T: missing; a hot pass needs the strip's temperature")
             if args.get("H1") is None:
                 if before is None:
                     raise ValueError("H1: missing, and no pass before to take its H2 from")
@@ -265,10 +286,11 @@ def requests(passes, steps):
             if args.get("eps") is None:
                 args.pop("eps", None)
             out.append(request(**args, steps=steps))
+            carries.append(carried)
             before = (args["H2"], _strain_out(args["H1"], args["H2"], args.get("eps", 0.0)))
         except (TypeError, ValueError) as e:
             raise type(e)(f"passes[{i}]: {e}") from None
-    return out
+    return out, carries
 
 
 def _strain_out(H1, H2, eps):

@@ -22,6 +22,9 @@ _VALUE_FIELDS = SUMMARY_FIELDS + (
 _OPTIONAL_FIELDS = ("strain_out", "curve_fit_error", "flattening", "r_flat", "forward_slip",
                     "backward_slip", "v_exit", "v_entry", "power")
 _INPUT_NAMES = ("R", "H1", "H2", "Y", "SGB", "SGF", "U")
+# A hot pass's values (NaN, validity None, for a pass that is not hot).
+_HOT_FIELDS = ("eps_rate_mean", "t_entry", "t_exit", "t_rise", "t_drop_roll", "h1_hot", "h2_hot",
+               "y_entry", "y_exit", "y_mean", "validity")
 
 
 class PassFault(Exception):
@@ -99,7 +102,7 @@ class PassResult:
     solver they are double precision. Values that do not exist are NaN.
     """
 
-    __slots__ = ("status", "solver", "inputs") + _VALUE_FIELDS + (
+    __slots__ = ("status", "solver", "inputs") + _VALUE_FIELDS + _HOT_FIELDS + (
         "_answer", "_steps", "_curve_table")
 
     def __init__(self, answer):
@@ -108,6 +111,8 @@ class PassResult:
         self.solver = answer.solver
         self.inputs = dict(zip(_INPUT_NAMES, answer.inputs()))
         for name, value in zip(_VALUE_FIELDS, answer.values()):
+            setattr(self, name, value)
+        for name, value in zip(_HOT_FIELDS, answer.hot_values()):
             setattr(self, name, value)
         self._answer = answer
         self._steps = {}

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "python/src/hot.h"
 #include "python/src/passes.h"
 
 namespace py = pybind11;
@@ -300,7 +301,9 @@ PYBIND11_MODULE(_orowan, m) {
            py::arg("Y").none(true), py::arg("SGB"), py::arg("SGF"), py::arg("U").none(true),
            py::arg("yield_table").none(true), py::arg("friction_table").none(true),
            py::arg("curve").none(true), py::arg("eps"), py::arg("solver"),
-           py::arg("E").none(true), py::arg("NU"), py::arg("V").none(true), py::arg("steps"));
+           py::arg("E").none(true), py::arg("NU"), py::arg("V").none(true), py::arg("steps"))
+      .def("set_hot", &setHot, py::arg("flow"), py::arg("values"))
+      .def("set_temperature", &setTemperature, py::arg("T"));
 
   py::class_<Answer>(m, "Answer")
       .def_property_readonly("status", [](const Answer& a) { return statusName(a.status); })
@@ -312,7 +315,8 @@ PYBIND11_MODULE(_orowan, m) {
       .def("fault", &faultOf)
       .def("inputs", &inputsOf)
       .def("steps", &stepsOf, py::arg("side"))
-      .def("curve_table", &curveTableOf);
+      .def("curve_table", &curveTableOf)
+      .def("hot_values", &hotValuesOf);
 
   m.def("solve", &solveOne, py::arg("request"));
   m.def("solve_many", &solveMany, py::arg("requests"), py::arg("jobs"));

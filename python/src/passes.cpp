@@ -3,6 +3,8 @@
 // and many requests on several threads.
 #include "python/src/passes.h"
 
+#include "python/src/hot.h"
+
 #include "passes/solve.h"
 
 #include <algorithm>
@@ -45,6 +47,10 @@ std::string refusalText(const Request& request, const passes::Answer& a) {
     case Refusal::convergedConstants:
       return "solver: the converged solver takes constant yield stress and friction, without flattening "
              "or roll speed";
+    case Refusal::hotRefused:
+    case Refusal::hotWithoutSpeed:
+    case Refusal::hotWithoutStrain:
+    case Refusal::hotNotFollowed: return hotRefusalText(a, request.pass);
     case Refusal::curveWithoutStrain:
     case Refusal::none: break;
   }
@@ -73,6 +79,7 @@ void solveRequest(const Request& request, Answer& answer, PassResult& scratch) {
   std::copy(typed, typed + 7, answer.typed);
   std::copy(request.given, request.given + 7, answer.given);
   answer.rollSpeedGiven = !std::isnan(request.pass.rollSpeed);
+  answer.hotMaterial = request.pass.hotMaterial;
   if (request.pass.flatten && !(in.H1 > in.H2)) {
     answer.status = Status::refused;
     answer.refusal = "E: roll flattening needs H1 > H2";

@@ -40,6 +40,7 @@ struct Answer {
   bool given[7] = {};   // as in the request
   bool rollSpeedGiven = false;          // the mill's speeds and power are the pass's
   std::vector<StepValues> exit, entry;  // the console's steps, when kept
+  passes::HotMaterial hotMaterial;      // a hot pass's law, for its validity note
 };
 
 // Solves one request into `answer`; `scratch` holds the library's result

@@ -98,7 +98,7 @@ const LineCase kLines[] = {
      {{1, "column R: expected a number, found true"},
       {2, "column R: expected a number, found an array"},
       {3, "column R: expected a number, found an object"},
-      {4, "column \"Q\": unknown column; the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V"},
+      {4, "column \"Q\": unknown column; the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA"},
       {5, "column R: named twice"},
       {6, "expected an object of column values, found \"5\""}}},
     {"JSON invalid inside an object, on its own line", "[{\"R\":100,\n\"U\":: 1}, {\"R\":1,\"H1\":2,\"H2\":1,\"Y\":2,\"U\":0.1}]",
@@ -140,7 +140,7 @@ TEST(InputTest, HeaderProblems) {
   auto source = orowan::batch::openPassSource(bytes, orowan::batch::InputFormat::detect);
   ASSERT_EQ(source->headerProblems().size(), 2u);
   EXPECT_EQ(source->headerProblems()[0].text,
-            "column \"X\": unknown column (ignored); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V");
+            "column \"X\": unknown column (ignored); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA");
   EXPECT_EQ(source->headerProblems()[1].text, "column R: named twice (the second is ignored)");
   EXPECT_FALSE(source->names(orowan::batch::kSGB));
   for (const std::string_view bad : {std::string_view("\n\n"), std::string_view("R,\0U\n", 5)}) {

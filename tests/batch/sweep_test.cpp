@@ -63,7 +63,7 @@ const Refused kRefused[] = {
     {{"U=0.3:0.1:0.1"}, "FROM must not be above TO"},
     {{"U=0.1:0.3:0"}, "STEP must be above zero"},
     {{"U=0.1:0.3:-0.1"}, "STEP must be above zero"},
-    {{"Q=1:2:1"}, "unknown column \"Q\"; expected one of R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V"},
+    {{"Q=1:2:1"}, "unknown column \"Q\"; expected one of R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA"},
     {{"CURVE=1:2:1"}, "column CURVE holds a word, not a number: it cannot be varied"},
     {{"U=0.1:0.3"}, "expected NAME=FROM:TO:STEP"},
     {{"U0.1:0.3:0.1"}, "expected NAME=FROM:TO:STEP"},

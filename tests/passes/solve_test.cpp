@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "solved_pass.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -26,16 +28,7 @@ PassInput pass(float R, float H1, float H2, float Y, float SGF, float U) {
 
 const PassInput kExample = pass(100, 2, 1.5f, 20, 0, 0.1f);
 
-struct Solved {
-  std::unique_ptr<PassResult> scratch = std::make_unique<PassResult>();
-  Answer answer;
-};
-
-std::unique_ptr<Solved> solve(const Request& request) {
-  auto s = std::make_unique<Solved>();
-  solveRequest(request, s->answer, *s->scratch);
-  return s;
-}
+using passtest::solve;
 
 Request requestOf(const PassInput& in) {
   Request r;
