@@ -28,6 +28,7 @@ void clearLine(InputLine& line) {
   line.frictionTable.positions.clear();
   line.frictionTable.values.clear();
   line.problem.clear();
+  line.position.clear();
 }
 
 // ---- CSV
@@ -108,7 +109,7 @@ bool CsvSource::next(InputLine& line) {
     if (!reader_.next(record_)) return false;
   } while (record_.blank());
   clearLine(line);
-  line.line = record_.line;
+  line.line = line.sourceLine = record_.line;
   for (int c = 0; c < kInputCount; ++c) line.fields[c].present = named_[c];
   if (!record_.problem.empty()) line.problem = record_.problem;
   else mapFields(line);
@@ -228,7 +229,8 @@ bool ObjectReader::refuse(const char* found) {
 bool ObjectReader::parse_error(std::size_t position, const std::string& token,
                                const nlohmann::detail::exception&) {
   const std::size_t end = std::min(position, element_.text.size());
-  line_.line = element_.line + static_cast<long>(std::count(element_.text.begin(), element_.text.begin() + end, '\n'));
+  line_.sourceLine = element_.line + static_cast<long>(std::count(element_.text.begin(), element_.text.begin() + end, '\n'));
+  if (!element_.indexed) line_.line = line_.sourceLine;
   return fail("not valid JSON near \"" + token.substr(0, 40) + "\"");
 }
 
@@ -243,10 +245,24 @@ class JsonSource : public PassSource {
   JsonElement element_;
 };
 
+// Where the element stands. On a line of its own, the line says it; an
+// element that shares its line with a neighbour is named in messages by
+// its index and byte offset, and in a minified array (elements side by
+// side from line 1 on) the line column is the element's index.
+void placeElement(const JsonElement& element, InputLine& line) {
+  line.sourceLine = element.line;
+  line.line = element.indexed ? element.index : element.line;
+  if (element.follows) {
+    if (element.indexed) line.position = "after element " + std::to_string(element.index) + ", at byte " + std::to_string(element.offset);
+  } else if (element.index > 0 && (element.sharesLine || element.nextSharesLine || element.indexed)) {
+    line.position = "element " + std::to_string(element.index) + " at byte " + std::to_string(element.offset);
+  }
+}
+
 bool JsonSource::next(InputLine& line) {
   if (!reader_.next(element_)) return false;
   clearLine(line);
-  line.line = element_.line;
+  placeElement(element_, line);
   if (!element_.problem.empty()) {
     line.problem = element_.problem;
   } else if (!element_.object) {

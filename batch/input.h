@@ -27,7 +27,9 @@ struct TableText {
 };
 
 struct InputLine {
-  long line = 0;
+  long line = 0;        // the line column: the line, or a JSON element's index where elements share a line
+  long sourceLine = 0;  // the line messages name
+  std::string position;  // "element 3 at byte 57" for an element of a shared line, else ""
   std::array<FieldText, kInputCount> fields;
   TableText frictionTable;  // instead of a friction coefficient (JSON only)
   std::string problem;      // why the line cannot be read as a whole, or ""

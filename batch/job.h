@@ -17,6 +17,8 @@ using passes::Solver;
 
 struct PassJob {
   long line = 0;        // the input line (CSV) or the line its object starts on (JSON)
+  long sourceLine = 0;   // the line messages name (JSON: where the element or its fault is)
+  std::string position;  // a JSON element's "element 3 at byte 57" where elements share a line
   long lineIndex = 0;   // the line's place in the input (0-based): one message a line
   long caseNumber = 0;  // 1-based case of a sweep; 0 without --vary
   Units units = Units::report;

@@ -46,21 +46,22 @@ const ValueText kValueTexts[] = {
     {"1E-45", 0x00000001u, ""},
     {"3.4028234E38", 0x7F7FFFFFu, ""},
     {"0.30000000000000004", 0x3E99999Au, ""},
-    {"3.4028235E38", 0, "column R: expected a number within the single-precision range, found \"3.4028235E38\" (F6104)"},
-    {"1E400", 0, "column R: expected a number, found \"1E400\" (F6102)"},
+    {"3.4028235E38", 0, "column SGB: expected a number within the single-precision range, found \"3.4028235E38\" (F6104)"},
+    {"1E400", 0, "column SGB: expected a number, found \"1E400\" (F6102)"},
 };
 
 TEST(InputTest, SameValueTextSameFloatFromCsvAndJson) {
   for (const ValueText& c : kValueTexts) {
-    const std::string csv = std::string("R,H1,H2,Y,U\n") + c.text + ",2,1.5,20,0.1\n";
-    const std::string json = std::string("[{\"R\": ") + c.text + ", \"H1\": 2, \"H2\": 1.5, \"Y\": 20, \"U\": 0.1}]";
+    // in SGB, which takes -0 and 0 (R must be above 0)
+    const std::string csv = std::string("SGB,R,H1,H2,Y,U\n") + c.text + ",100,2,1.5,20,0.1\n";
+    const std::string json = std::string("[{\"SGB\": ") + c.text + ", \"R\": 100, \"H1\": 2, \"H2\": 1.5, \"Y\": 20, \"U\": 0.1}]";
     for (const std::string& input : {csv, json}) {
       const auto jobs = jobsOf(input);
       ASSERT_EQ(jobs.size(), 1u) << input;
       EXPECT_EQ(jobs[0].problem, c.problem) << input;
       if (*c.problem != '\0') continue;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[orowan::batch::kR]), c.bits) << input;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].request.input.R), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[orowan::batch::kSGB]), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].request.input.SGB), c.bits) << input;
     }
   }
 }
@@ -108,7 +109,7 @@ const LineCase kLines[] = {
     {"JSON object not closed", "[{\"R\":1,\n\"H1\":2", {{1, "the input ends inside an element of the array"}}},
     {"JSON text after the array", "[]\nx", {{2, "text after the array's closing ]"}}},
     {"JSON trailing comma", "[{\"R\":1,\"H1\":2,\"H2\":1,\"Y\":2,\"U\":0.1},]",
-     {{1, ""}, {1, "expected an element of the array"}}},
+     {{1, ""}, {2, "expected an element of the array"}}},  // a minified array: the line column counts elements
     {"JSON not an array", "{\"R\":1}", {{1, "expected a JSON array of passes ([ ... ])"}}},
 };
 
