@@ -21,6 +21,8 @@ from . import _orowan
 from ._arguments import MAX_TABLE_POINTS
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
 
+__version__ = _orowan.VERSION
+
 # Shown as orowan.PassResult and orowan.PassFault (help, tracebacks, repr).
 PassResult.__module__ = PassFault.__module__ = __name__
 
@@ -75,7 +77,7 @@ def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
     return _result(_orowan.solve(request), None)
 
 
-def solve_many(passes, jobs=None, *, errors="raise", steps=True):
+def solve_many(passes, jobs=None, *, errors="raise", steps=None):
     """Solves many passes on `jobs` threads (None: every core) with the GIL
     released; returns their results in the order of `passes`.
 
@@ -92,6 +94,8 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
              solved; "return": the PassFault stands in that pass's place.
     steps    False keeps no step arrays (exit and entry are None): a pass's
              steps take some 48 KB, a sweep's summaries a few hundred bytes.
+             None (the default): steps for a single pass, none for more, so
+             that a large sweep fits in memory; True keeps them for every pass.
 
     A bad argument of any pass raises ValueError or TypeError naming the
     pass (passes[i]) before anything is solved; a curve whose table cannot
@@ -101,10 +105,11 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
     """
     if errors not in ("raise", "return"):
         raise ValueError(f"errors: expected 'raise' or 'return', got {errors!r}")
-    if not isinstance(steps, bool):
-        raise TypeError(f"steps: expected True or False, got {steps!r}")
+    if steps is not None and not isinstance(steps, bool):
+        raise TypeError(f"steps: expected True, False or None, got {steps!r}")
     threads = _arguments.jobs(jobs)
-    requests = _arguments.requests(passes, steps)
+    passes = _arguments.rows(passes)
+    requests = _arguments.requests(passes, len(passes) <= 1 if steps is None else steps)
     answers = _orowan.solve_many(requests, threads)
     for i, answer in enumerate(answers):
         if answer.status == "refused":

@@ -104,17 +104,33 @@ class PassResult:
 
     def __init__(self, answer):
         """From an answer of the compiled part (made by solve, solve_many)."""
-        self.status = answer.status
-        self.solver = answer.solver
-        self.inputs = dict(zip(_INPUT_NAMES, answer.inputs()))
+        put = object.__setattr__  # a result is read-only once made
+        put(self, "status", answer.status)
+        put(self, "solver", answer.solver)
+        put(self, "inputs", _ReadOnlyDict(zip(_INPUT_NAMES, answer.inputs())))
         for name, value in zip(_VALUE_FIELDS, answer.values()):
-            setattr(self, name, value)
-        self._answer = answer
-        self._steps = {}
-        self._curve_table = False
+            put(self, name, value)
+        put(self, "_answer", answer)
+        put(self, "_steps", {})
+        put(self, "_curve_table", False)
+
+    def __setattr__(self, name, value):
+        raise AttributeError(f"PassResult is read-only: cannot set {name}")
+
+    def __delattr__(self, name):
+        raise AttributeError(f"PassResult is read-only: cannot delete {name}")
+
+    def __reduce__(self):
+        """Pickled as its values and arrays (the compiled answer stays behind),
+        so that results cross process boundaries (ProcessPoolExecutor)."""
+        state = {name: getattr(self, name) for name in ("status", "solver") + _VALUE_FIELDS}
+        state["inputs"] = dict(self.inputs)
+        state["steps"] = {side: self._side(side) for side in ("exit", "entry")}
+        state["curve_table"] = self.curve_table
+        return (_restored_result, (state,))
 
     def _side(self, side):
-        if side not in self._steps:
+        if side not in self._steps and self._answer is not None:
             steps = self._answer.steps(side)
             for array in (steps or {}).values():
                 array.flags.writeable = False
@@ -135,7 +151,7 @@ class PassResult:
     def curve_table(self):
         """(positions, values) of the yield table built from the flow curve."""
         if self._curve_table is False:
-            self._curve_table = self._answer.curve_table()
+            object.__setattr__(self, "_curve_table", self._answer.curve_table())
         return self._curve_table
 
     def summary(self):
@@ -147,7 +163,25 @@ class PassResult:
             value = getattr(self, name)
             if value is not None and not (isinstance(value, float) and math.isnan(value)):
                 out[name] = value
+        # the inputs the analysis took, after the values (a row of a sweep
+        # names its pass); those a table or curve gave instead are left out
+        out.update((name, value) for name, value in self.inputs.items() if value is not None)
         return out
+
+    def title(self):
+        """The inputs as a line, as the batch tool titles the pass's picture:
+        "R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², ..."."""
+        units = {"R": "mm", "H2": "mm", "Y": "kgf/mm²", "SGB": "kgf/mm²", "SGF": "kgf/mm²"}
+        pieces = []
+        for name, value in self.inputs.items():
+            if value is None:
+                continue
+            text = f"{name} {_shortest(value)}" + (f" {units[name]}" if name in units else "")
+            if name == "H2" and pieces and pieces[-1].startswith("H1 "):
+                pieces[-1] += " → " + text
+            else:
+                pieces.append(text)
+        return ", ".join(pieces)
 
     def to_frame(self, side=None):
         """The steps as a pandas DataFrame: columns side ("exit" or
@@ -187,6 +221,8 @@ class PassResult:
         if not math.isnan(self.neutral_position):
             ax.scatter([self.neutral_position], [self.neutral_pressure], color="black", zorder=3,
                        label=f"neutral point, X = {self.neutral_position:.3g} mm")
+        ax.set_title(self.title() + ("" if self.status != "no neutral point"
+                                     else " — no neutral point"), fontsize="small")
         ax.set_xlabel("X, mm from the exit plane")
         ax.set_ylabel("P, kgf/mm²")
         ax.legend()
@@ -198,6 +234,39 @@ class PassResult:
                            for name in ("rolling_force", "torque", "torque_arm",
                                         "neutral_position", "mean_roll_pressure"))
         return f"PassResult(status={self.status!r}, {values})"
+
+
+class _ReadOnlyDict(dict):
+    """A result's inputs: a dict that cannot be changed in place."""
+
+    def _read_only(self, *args, **kwargs):
+        raise TypeError("PassResult.inputs is read-only")
+
+    __setitem__ = __delitem__ = update = pop = popitem = clear = setdefault = _read_only
+
+    def __reduce__(self):
+        return (_ReadOnlyDict, (dict(self),))
+
+
+def _restored_result(state):
+    """A PassResult from its pickled state (PassResult.__reduce__)."""
+    result = PassResult.__new__(PassResult)
+    put = object.__setattr__
+    for name in ("status", "solver") + _VALUE_FIELDS:
+        put(result, name, state[name])
+    put(result, "inputs", _ReadOnlyDict(state["inputs"]))
+    put(result, "_answer", None)
+    put(result, "_steps", state["steps"])
+    put(result, "_curve_table", state["curve_table"])
+    for steps in state["steps"].values():
+        for array in (steps or {}).values():
+            array.flags.writeable = False
+    return result
+
+
+def _shortest(x):
+    """The shortest text that reads back to the single value x ("100", "1.5")."""
+    return np.format_float_positional(np.float32(x), unique=True, trim="-")
 
 
 def _float32_text(x):
