@@ -35,6 +35,9 @@ struct PassJob {
   passes::Answer answer;         // what the solve made of it
   PassResult scratch;            // the console's pass (answer.pass points here)
 
+  std::vector<KeptText> kept;  // the --keep columns' values, as the line gave them
+  std::string warning;         // a note for the run this line brought up first (once a line), or ""
+
   std::vector<std::string> texts;  // each writer's rendering (buffers reused)
 };
 

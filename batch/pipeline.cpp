@@ -93,6 +93,10 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return job;
   };
   auto write = [&](PassJob* job) {
+    if (!job->warning.empty()) {  // a note, not a problem of the line
+      std::fprintf(settings.messages, "%s:%ld: %s\n", printable(settings.inputName).c_str(), job->sourceLine,
+                   printable(job->warning).c_str());
+    }
     if (job->reportProblem && job->lineIndex != lastReported) {
       lastReported = job->lineIndex;
       ++unreadable;

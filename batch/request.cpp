@@ -249,6 +249,8 @@ void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units
   job.line = line.line;
   job.sourceLine = line.sourceLine;
   job.position = line.position;
+  job.kept = line.kept;
+  job.warning = caseIndex == 0 ? line.warning : std::string();
   job.lineIndex = schedule.lineIndex();
   job.caseNumber = sweep.empty() ? 0 : caseIndex + 1;
   job.units = units;

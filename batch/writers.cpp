@@ -96,12 +96,36 @@ class CsvResultWriter : public CsvWriter {
   void render(const PassJob& job, std::string& text) const override;
 };
 
+// The passed-through columns, after every result column: CSV text as
+// read; a JSON value's text (a string's contents, a number as written).
+void putCsvKept(std::string& t, const PassJob& job) {
+  for (const KeptText& kept : job.kept) {
+    t.push_back(',');
+    if (kept.kind != KeptText::Kind::absent) putCsvText(t, kept.text);
+  }
+}
+
+// In JSON: a string stays a string, a number or literal stays itself,
+// CSV text becomes a string, nothing becomes null.
+void putJsonKept(std::string& t, const PassJob& job, const std::vector<std::string>& names) {
+  for (std::size_t k = 0; k < names.size() && k < job.kept.size(); ++k) {
+    t.push_back(',');
+    putJsonString(t, names[k]);
+    t.push_back(':');
+    const KeptText& kept = job.kept[k];
+    if (kept.kind == KeptText::Kind::absent) t.append("null");
+    else if (kept.kind == KeptText::Kind::json) t.append(kept.text);
+    else putJsonString(t, kept.text);
+  }
+}
+
 void CsvResultWriter::begin() {
   std::string header = layout_.sweep ? "line,case" : "line";
   for (const ResultColumn& column : resultColumns()) header.append(",").append(column.name);
   header.append(",status,message,stage,side,step");
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
   if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
+  for (const std::string& name : layout_.kept) header.push_back(','), putCsvText(header, name);
   out_.write(header + "\n");
 }
 
@@ -139,6 +163,7 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
     t.push_back(',');
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
   }
+  putCsvKept(t, job);
   t.push_back('\n');
 }
 
@@ -248,6 +273,7 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
     else t.append("null");
   }
+  putJsonKept(t, job, layout_.kept);
   if (steps_ && job.answer.pass != nullptr) {
     t.append(",\"steps\":{\"exit\":");
     renderMarch(job.answer.pass->exit, t);

@@ -162,3 +162,107 @@ TEST(InputChecks, OneCtrlDEndsTerminalInput) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last `n` fields of each CSV line (header included), for the
+// passed-through columns, which come after every result column.
+std::vector<std::string> lastFields(const std::string& csv, std::size_t n) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < csv.size()) {
+    const std::size_t end = csv.find('\n', start);
+    std::string line = csv.substr(start, end - start);
+    std::size_t at = line.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      bool quoted = false;
+      while (at > 0 && (quoted || line[at - 1] != ',')) quoted ^= line[--at] == '"';
+      if (k + 1 < n) --at;
+    }
+    out.push_back(line.substr(at));
+    start = end + 1;
+  }
+  return out;
+}
+
+// --keep: identifying columns carried into the results as the input
+// wrote them; the other unknown columns ignored with one warning, which
+// fails nothing.
+TEST(InputChecks, KeptColumnsArePassedThrough) {
+  TempDir dir;
+  const std::string csv = dir.write("k.csv", "COIL,R,H1,H2,Y,SGB,SGF,U,NOTE,X,Z\n"
+                                             "A-17,100,2,1.5,20,0,0,0.1,\"first, \"\"hot\"\"\",1,1\n"
+                                             "A-17,100,,1.2,20,0,0,0.1,,2,2\n");
+  const auto r = runTool({csv, "--keep", "NOTE,COIL"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(lastFields(r.out, 2), (std::vector<std::string>{"NOTE,COIL", "\"first, \"\"hot\"\"\",A-17", ",A-17"}));
+  EXPECT_EQ(r.err, csv + ":1: columns \"X\", \"Z\": unknown (ignored; --keep NAME,... carries such columns into the "
+                         "results); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V\n");
+  // the results themselves are those without the column
+  const auto plain = runTool({}, {.input = "R,H1,H2,Y,SGB,SGF,U\n100,2,1.5,20,0,0,0.1\n100,,1.2,20,0,0,0.1\n"});
+  EXPECT_EQ(columnOf(r.out, "ROLLING_FORCE"), columnOf(plain.out, "ROLLING_FORCE"));
+  // after every result column, whatever the options add
+  const auto swept = runTool({csv, "--keep", "COIL", "--solver", "console", "--vary", "U=0.1:0.2:0.1"});
+  EXPECT_EQ(lastFields(swept.out, 2)[0], "STEPS_PER_SIDE,COIL");
+  EXPECT_EQ(lastFields(swept.out, 1), (std::vector<std::string>{"COIL", "A-17", "A-17", "A-17", "A-17"}));
+}
+
+TEST(InputChecks, KeptJsonKeysKeepTheirKind) {
+  const std::string input =
+      R"([{"coil":"A-17","R":100,"H1":2,"H2":1.5,"Y":20,"U":0.1,"pass":1.50,"n":{"a":[1,{"b":2}]},"m":[3]},)"
+      "\n" R"({"R":100,"H1":2,"H2":1.5,"Y":20,"U":0.1,"pass":true,"q":null}])";
+  const auto r = runTool({"--keep", "coil,pass", "--json"}, {.input = input});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"TORQUE_ARM\":3.4466531,\"status\":\"ok\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"POWER\":null,\"coil\":\"A-17\",\"pass\":1.50}"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"POWER\":null,\"coil\":null,\"pass\":true}"), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // one warning for n, m and q
+  EXPECT_EQ(r.err.substr(0, 28), "stdin:1: key \"n\": unknown (i");
+  const auto object = runTool({"--keep", "coil"}, {.input = R"([{"coil":{"a":1},"R":100,"H1":2,"H2":1.5,"Y":20,"U":0.1}])"});
+  EXPECT_EQ(object.status, 1);
+  EXPECT_EQ(columnOf(object.out, "status"), std::vector<std::string>{"error"});
+}
+
+// Without --keep an unknown column or key is a note for the run, not a
+// problem: status 0, every line's result; a JSON line that lacks a
+// column for a misspelt key says what it lacks.
+TEST(InputChecks, UnknownColumnsAreOneNote) {
+  TempDir dir;
+  const std::string csv = dir.write("p.csv", "R,H1,H2,Y,SGB,SGF,U,Q\n100,2,1.5,20,0,0,0.1,x\n");
+  const auto c = runTool({csv});
+  EXPECT_EQ(c.status, 0);
+  EXPECT_EQ(columnOf(c.out, "ROLLING_FORCE"), std::vector<std::string>{"185.4864"});  // the console's 185.49
+  EXPECT_EQ(c.err, csv + ":1: column \"Q\": unknown (ignored; --keep NAME,... carries such columns into the results); "
+                         "the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V\n");
+  const std::string json = dir.write("p.json",
+      "[{\"R\":100,\"H1\":2,\"H2\":1.5,\"Y\":20,\"U\":0.1,\"Q\":1},\n{\"R\":100,\"H1\":2,\"H2\":1.5,\"Y\":20,\"UU\":0.1}]");
+  const auto j = runTool({json});
+  EXPECT_EQ(j.status, 1);
+  EXPECT_EQ(columnOf(j.out, "status"), (std::vector<std::string>{"ok", "error"}));
+  EXPECT_EQ(j.err, json + ":1: key \"Q\": unknown (ignored, as every unknown key; --keep NAME,... carries such columns "
+                          "into the results); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V\n" +
+                       json + ":2: column U: missing\n");
+}
+
+struct BadKeep {
+  std::vector<std::string> args;
+  const char* err;
+};
+
+const BadKeep kBadKeeps[] = {
+    {{"--keep", "R"}, "orowan-batch: --keep R: is an input column, already in the results\n"},
+    {{"--keep", "COIL,status"}, "orowan-batch: --keep status: is the name of a result column; rename the input's column\n"},
+    {{"--keep", "COIL,COIL"}, "orowan-batch: --keep COIL: is named twice\n"},
+    {{"--keep", ""}, "orowan-batch: --keep: an empty column name\n"},
+};
+
+TEST(InputChecks, KeepRefusesNamesTheResultsTake) {
+  for (const BadKeep& c : kBadKeeps) {
+    const auto r = runTool(c.args, {.input = kHeader + kGood});
+    EXPECT_EQ(r.status, 2) << c.err;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), c.err);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace

@@ -99,7 +99,7 @@ const LineCase kLines[] = {
      {{1, "column R: expected a number, found true"},
       {2, "column R: expected a number, found an array"},
       {3, "column R: expected a number, found an object"},
-      {4, "column \"Q\": unknown column; the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V"},
+      {4, "column R: missing"},  // Q is ignored (a note for the run)
       {5, "column R: named twice"},
       {6, "expected an object of column values, found \"5\""}}},
     {"JSON invalid inside an object, on its own line", "[{\"R\":100,\n\"U\":: 1}, {\"R\":1,\"H1\":2,\"H2\":1,\"Y\":2,\"U\":0.1}]",
@@ -134,15 +134,18 @@ TEST(InputTest, ScheduleTakesTheExitThicknessOver) {
   EXPECT_EQ(jobs[2].request.input.H2, 1.0f);
 }
 
-// The header: unknown and repeated columns are reported and ignored;
-// no header at all, or one that is not text, leaves nothing to read.
+// The header: repeated columns are reported and ignored, unknown ones
+// noted (a warning, one for them all); no header at all, or one that is
+// not text, leaves nothing to read.
 TEST(InputTest, HeaderProblems) {
-  orowan::batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U\n"));
+  orowan::batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U,W\n"));
   auto source = orowan::batch::openPassSource(bytes, orowan::batch::InputFormat::detect);
-  ASSERT_EQ(source->headerProblems().size(), 2u);
-  EXPECT_EQ(source->headerProblems()[0].text,
-            "column \"X\": unknown column (ignored); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V");
-  EXPECT_EQ(source->headerProblems()[1].text, "column R: named twice (the second is ignored)");
+  ASSERT_EQ(source->headerProblems().size(), 1u);
+  ASSERT_EQ(source->headerWarnings().size(), 1u);
+  EXPECT_EQ(source->headerWarnings()[0].text,
+            "columns \"X\", \"W\": unknown (ignored; --keep NAME,... carries such columns into the results); the columns are "
+            "R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V");
+  EXPECT_EQ(source->headerProblems()[0].text, "column R: named twice (the second is ignored)");
   EXPECT_FALSE(source->names(orowan::batch::kSGB));
   for (const std::string_view bad : {std::string_view("\n\n"), std::string_view("R,\0U\n", 5)}) {
     orowan::batch::ByteSource b(bad);
