@@ -77,7 +77,7 @@ def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
     return _result(_orowan.solve(request), None)
 
 
-def solve_many(passes, jobs=None, *, errors="raise", steps=None):
+def solve_many(passes, jobs=None, *, errors="raise", steps=None, keep=()):
     """Solves many passes on `jobs` threads (None: every core) with the GIL
     released; returns their results in the order of `passes`.
 
@@ -96,6 +96,10 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=None):
              steps take some 48 KB, a sweep's summaries a few hundred bytes.
              None (the default): steps for a single pass, none for more, so
              that a large sweep fits in memory; True keeps them for every pass.
+    keep     names of columns (or keys) of `passes` that are not arguments,
+             such as a coil or pass number: each result carries them unchanged
+             in result.kept, its summary() and its to_frame(); any other
+             unknown column is refused.
 
     A bad argument of any pass raises ValueError or TypeError naming the
     pass (passes[i]) before anything is solved; a curve whose table cannot
@@ -108,7 +112,10 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=None):
     if steps is not None and not isinstance(steps, bool):
         raise TypeError(f"steps: expected True, False or None, got {steps!r}")
     threads = _arguments.jobs(jobs)
+    keep = _arguments.kept_names(keep)
     passes = _arguments.rows(passes)
+    kept = [{name: row.get(name) for name in keep} for row in passes]
+    passes = [{k: v for k, v in row.items() if k not in keep} for row in passes] if keep else passes
     requests = _arguments.requests(passes, len(passes) <= 1 if steps is None else steps)
     answers = _orowan.solve_many(requests, threads)
     for i, answer in enumerate(answers):
@@ -116,7 +123,7 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=None):
             raise ValueError(f"passes[{i}]: {answer.refusal}")
         if answer.status in ("out of memory", "not solved"):
             raise MemoryError(f"passes[{i}]: {answer.status} (keep fewer steps: steps=False)")
-    results = [_result(answer, i, raise_fault=False) for i, answer in enumerate(answers)]
+    results = [_result(answer, i, raise_fault=False, kept=kept[i]) for i, answer in enumerate(answers)]
     if errors == "raise":
         for result in results:
             if isinstance(result, PassFault):
@@ -124,7 +131,7 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=None):
     return results
 
 
-def _result(answer, index, raise_fault=True):
+def _result(answer, index, raise_fault=True, kept=None):
     """A PassResult, or the PassFault (raised, or returned)."""
     if answer.status == "refused":
         raise ValueError(answer.refusal)
@@ -133,4 +140,4 @@ def _result(answer, index, raise_fault=True):
         if raise_fault:
             raise fault
         return fault
-    return PassResult(answer)
+    return PassResult(answer, kept)

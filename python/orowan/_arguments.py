@@ -197,6 +197,24 @@ def _rolls(E, NU, V):
     return rolls
 
 
+def kept_names(keep):
+    """solve_many's keep: column names that are not a pass's arguments."""
+    if isinstance(keep, str):
+        keep = (keep,)
+    try:
+        names = tuple(keep)
+    except TypeError:
+        raise TypeError(f"keep: expected a sequence of column names, got {keep!r}") from None
+    for name in names:
+        if not isinstance(name, str) or not name:
+            raise TypeError(f"keep: expected column names, got {name!r}")
+        if name in ARGUMENT_NAMES or name in CURVE_COLUMNS:
+            raise ValueError(f"keep: {name!r} is an argument of a pass, not a column to carry")
+    if len(set(names)) != len(names):
+        raise ValueError(f"keep: a name given twice in {list(names)}")
+    return names
+
+
 def jobs(value):
     """The thread count of solve_many: None for every core, else >= 1."""
     import os

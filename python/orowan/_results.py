@@ -64,6 +64,8 @@ class PassResult:
                         loads are NaN), or "not converged" (converged solver:
                         the values of its finest grid)
     solver              "console" or "converged"
+    kept                the columns solve_many's keep carried (coil, pass, ...),
+                        unchanged; also in summary() and to_frame()
     inputs              R, H1, H2, Y, SGB, SGF, U as the analysis took them
                         (single-precision values; Y or U None when a table or
                         curve gave them)
@@ -99,12 +101,14 @@ class PassResult:
     solver they are double precision. Values that do not exist are NaN.
     """
 
-    __slots__ = ("status", "solver", "inputs") + _VALUE_FIELDS + (
+    __slots__ = ("status", "solver", "inputs", "kept") + _VALUE_FIELDS + (
         "_answer", "_steps", "_curve_table")
 
-    def __init__(self, answer):
-        """From an answer of the compiled part (made by solve, solve_many)."""
+    def __init__(self, answer, kept=None):
+        """From an answer of the compiled part (made by solve, solve_many);
+        `kept`: the columns solve_many's keep carries."""
         put = object.__setattr__  # a result is read-only once made
+        put(self, "kept", _ReadOnlyDict(kept or {}))
         put(self, "status", answer.status)
         put(self, "solver", answer.solver)
         put(self, "inputs", _ReadOnlyDict(zip(_INPUT_NAMES, answer.inputs())))
@@ -125,6 +129,7 @@ class PassResult:
         so that results cross process boundaries (ProcessPoolExecutor)."""
         state = {name: getattr(self, name) for name in ("status", "solver") + _VALUE_FIELDS}
         state["inputs"] = dict(self.inputs)
+        state["kept"] = dict(self.kept)
         state["steps"] = {side: self._side(side) for side in ("exit", "entry")}
         state["curve_table"] = self.curve_table
         return (_restored_result, (state,))
@@ -166,6 +171,7 @@ class PassResult:
         # the inputs the analysis took, after the values (a row of a sweep
         # names its pass); those a table or curve gave instead are left out
         out.update((name, value) for name, value in self.inputs.items() if value is not None)
+        out.update(self.kept)  # solve_many's keep, as given
         return out
 
     def title(self):
@@ -197,7 +203,9 @@ class PassResult:
             if steps is None:
                 raise ValueError("to_frame: this result keeps no steps (solve_many with steps=False)")
             n = len(steps["X"])
-            frame = pd.DataFrame({"side": [s] * n, "step": np.arange(1, n + 1, dtype=np.int32)})
+            columns = {name: [value] * n for name, value in self.kept.items()}  # solve_many's keep first
+            columns.update({"side": [s] * n, "step": np.arange(1, n + 1, dtype=np.int32)})
+            frame = pd.DataFrame(columns)
             frames.append(frame.join(pd.DataFrame(steps)))
         return pd.concat(frames, ignore_index=True)
 
@@ -255,6 +263,7 @@ def _restored_result(state):
     for name in ("status", "solver") + _VALUE_FIELDS:
         put(result, name, state[name])
     put(result, "inputs", _ReadOnlyDict(state["inputs"]))
+    put(result, "kept", _ReadOnlyDict(state["kept"]))
     put(result, "_answer", None)
     put(result, "_steps", state["steps"])
     put(result, "_curve_table", state["curve_table"])

@@ -144,3 +144,23 @@ def test_plot_is_titled_as_the_batch_tools_picture(tmp_path, changes):
     title = re.search(r"<title>([^<]*)</title>", svg.read_text()).group(1)
     assert r.plot().get_title() == title.replace("&gt;", ">")
     assert r.title() == title
+
+
+def test_kept_columns_are_carried_into_the_frames():
+    pd = pytest.importorskip("pandas")
+    frame = pd.DataFrame([dict(EXAMPLE, coil="A-17", pass_no=1),
+                          dict(EXAMPLE, H1=None, H2=1.2, coil="A-17", pass_no=2)])
+    results = orowan.solve_many(frame, keep=["coil", "pass_no"], steps=True)
+    assert [r.kept for r in results] == [{"coil": "A-17", "pass_no": 1}, {"coil": "A-17", "pass_no": 2}]
+    assert results[1].summary()["pass_no"] == 2
+    steps = results[1].to_frame()
+    assert list(steps.columns[:4]) == ["coil", "pass_no", "side", "step"]
+    assert set(steps["coil"]) == {"A-17"} and len(steps) == len(results[1].exit["X"]) * 2
+    # the values are those of the passes without the columns
+    bare = orowan.solve_many([EXAMPLE, dict(EXAMPLE, H1=None, H2=1.2)])
+    assert [r.rolling_force for r in results] == [r.rolling_force for r in bare]
+    assert pickle.loads(pickle.dumps(results[0])).kept == {"coil": "A-17", "pass_no": 1}
+    with pytest.raises(ValueError, match=r"passes\[0\]: 'coil': not an argument of a pass"):
+        orowan.solve_many(frame, keep=["pass_no"])
+    with pytest.raises(ValueError, match=r"keep: 'U' is an argument of a pass"):
+        orowan.solve_many(frame, keep=["coil", "U"])
