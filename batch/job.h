@@ -15,6 +15,10 @@ namespace orowan::batch {
 
 using passes::Solver;
 
+// The step tables of the HTML page (--html-steps): none, the console's
+// rows (steps 1, 11, 21, ...: a tenth of the page), or every step.
+enum class HtmlSteps { none, rows, all };
+
 struct PassJob {
   long line = 0;        // the input line (CSV) or the line its object starts on (JSON)
   long sourceLine = 0;   // the line messages name (JSON: where the element or its fault is)

@@ -3,6 +3,7 @@
 // every command-line error is reported the same way.
 #include "batch/options.h"
 
+#include <map>
 #include <thread>
 
 #include <CLI/CLI.hpp>
@@ -263,6 +264,10 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   auto* html = app.add_option("--html", options.htmlOutput, "one self-contained HTML page of the run: inputs, "
                                                           "sweep charts, each pass with its pictures and steps")
       ->type_name("FILE");
+  app.add_option("--html-steps", options.htmlSteps, "the page's step tables: none, rows (default: the console's "
+                                                    "rows, every tenth step) or all")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, HtmlSteps>{
+          {"none", HtmlSteps::none}, {"rows", HtmlSteps::rows}, {"all", HtmlSteps::all}}));
   app.add_option("--units", units, "units of the loads: kgf or si (see Units)")->check(CLI::IsMember({"kgf", "si"}));
   auto* solverOption =
       app.add_option("--solver", solver, "console (default) or converged: the same equations in "

@@ -126,7 +126,7 @@ int run(const Options& options) {
   RunSettings settings{name, options.units, options.jobs, stderr, options.solver};
   const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
   PictureOutputs pictures({options.svgDir, options.htmlOutput, name, options.commandLine, &options.sweep,
-                           options.units, pictured ? lineNumberDigits(fd) : 4, stderr});
+                           options.units, pictured ? lineNumberDigits(fd) : 4, stderr, options.htmlSteps});
   const long unreadable = writeResults(*source, options, settings, pictures);
   const bool failed = unreadable > 0 || !source->headerProblems().empty() || pictures.failed();
   return failed ? kStatusUnreadable : 0;

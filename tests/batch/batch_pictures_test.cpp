@@ -131,7 +131,7 @@ TEST(BatchPicturesTest, FrictionHillsShowEveryStepWhereTheAnalysisPutIt) {
     Folder svg{dir.path("svg")};
     const std::string input = dir.write("p.csv", kPasses), page = dir.path("page.html");
     const auto r = runTool({input, "--json", "--steps", "-o", dir.path("r.json"), "--units", u.units, "--svg",
-                            svg.path, "--html", page});
+                            svg.path, "--html", page, "--html-steps", "all"});
     ASSERT_EQ(r.status, 1) << r.err;  // the unreadable line
     const json results = json::parse(readFile(dir.path("r.json")));
     ASSERT_EQ(results.size(), 7u);
