@@ -174,9 +174,26 @@ class PassResult:
         out.update(self.kept)  # solve_many's keep, as given
         return out
 
+    def _plot_felt(self, ax, exit_, entry, xn):
+        """Each march's part the strip feels, bold and ending at the neutral
+        point; the rest faint; sticking bands on the felt parts only."""
+        pn = self.neutral_pressure
+        for steps, felt, colour, light, dash, name in (
+                (exit_, exit_["X"] <= xn, "#0072B2", "#9ac4e2", "-", "exit march, exit plane to XN"),
+                (entry, entry["X"] >= xn, "#D55E00", "#eeb28c", "--", "entry march, XN to entry plane")):
+            ax.plot(steps["X"], steps["P"], color=light, linewidth=1.2, linestyle=dash,
+                    label=name.split(",")[0] + " past XN (not felt)")
+            ax.plot(np.append(steps["X"][felt], xn), np.append(steps["P"][felt], pn), color=colour,
+                    linewidth=2.6, linestyle=dash, label=name)
+            if "SL/ST" in steps and np.any(felt & (steps["SL/ST"] == 2)):
+                band = np.where(felt & (steps["SL/ST"] == 2), steps["P"], np.nan)  # gaps where it slips
+                ax.plot(steps["X"], band, color=colour, alpha=0.3, linewidth=9, solid_capstyle="butt",
+                        label=f"strip sticks ({name.split(',')[0]})")
+
     def title(self):
         """The inputs as a line, as the batch tool titles the pass's picture:
-        "R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², ..."."""
+        "R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², ..."; "No neutral point:
+        " before them for a pass without one."""
         units = {"R": "mm", "H2": "mm", "Y": "kgf/mm²", "SGB": "kgf/mm²", "SGF": "kgf/mm²"}
         pieces = []
         for name, value in self.inputs.items():
@@ -187,7 +204,8 @@ class PassResult:
                 pieces[-1] += " → " + text
             else:
                 pieces.append(text)
-        return ", ".join(pieces)
+        text = ", ".join(pieces)
+        return "No neutral point: " + text if self.status == "no neutral point" else text
 
     def to_frame(self, side=None):
         """The steps as a pandas DataFrame: columns side ("exit" or
@@ -210,17 +228,25 @@ class PassResult:
         return pd.concat(frames, ignore_index=True)
 
     def plot(self, ax=None):
-        """The friction hill: the roll pressure P of both marches against X,
-        the neutral point and the yield stress RK, on `ax` (a new figure's
-        axes when None). Returns the axes. Needs matplotlib."""
+        """The friction hill: the roll pressure P the strip feels (the exit
+        march from the exit plane to the neutral point, the entry march from
+        there to the entry plane) in bold, each march past the neutral point
+        thin and light, sticking shaded where the strip feels it, the neutral
+        point and the yield stress RK, on `ax` (a new figure's axes when
+        None), titled as the batch tool's picture. Returns the axes. Needs
+        matplotlib."""
         if ax is None:
             plt = _import("matplotlib.pyplot", "PassResult.plot", "python3-matplotlib")
             ax = plt.figure().add_subplot()
         exit_, entry = self.exit, self.entry
         if exit_ is None:
             raise ValueError("plot: this result keeps no steps (solve_many with steps=False)")
-        ax.plot(exit_["X"], exit_["P"], label="P, exit-side march")
-        ax.plot(entry["X"], entry["P"], label="P, entry-side march")
+        xn = self.neutral_position
+        if math.isnan(xn):
+            ax.plot(exit_["X"], exit_["P"], color="#0072B2", label="P, exit march")
+            ax.plot(entry["X"], entry["P"], color="#D55E00", linestyle="--", label="P, entry march")
+        else:
+            self._plot_felt(ax, exit_, entry, xn)
         if "RK" in exit_:
             ax.plot(exit_["X"], exit_["RK"], linestyle="--", color="grey", label="RK")
         elif self.inputs["Y"] is not None:
@@ -229,11 +255,10 @@ class PassResult:
         if not math.isnan(self.neutral_position):
             ax.scatter([self.neutral_position], [self.neutral_pressure], color="black", zorder=3,
                        label=f"neutral point, X = {self.neutral_position:.3g} mm")
-        ax.set_title(self.title() + ("" if self.status != "no neutral point"
-                                     else " — no neutral point"), fontsize="small")
+        ax.set_title(self.title(), fontsize="small")
         ax.set_xlabel("X, mm from the exit plane")
         ax.set_ylabel("P, kgf/mm²")
-        ax.legend()
+        ax.legend(fontsize="small")
         return ax
 
     def __repr__(self):

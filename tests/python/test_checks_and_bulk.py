@@ -131,7 +131,8 @@ def test_the_version_is_the_projects():
     assert out == f"orowan-batch {orowan.__version__}\n"
 
 
-@pytest.mark.parametrize("changes", [{}, dict(SGB=2.5, SGF=1, U=0.25), dict(R=250, H1=0.8, H2=0.6)])
+@pytest.mark.parametrize("changes", [{}, dict(SGB=2.5, SGF=1, U=0.25), dict(R=250, H1=0.8, H2=0.6),
+                                     dict(SGF=25, U=0.05)])  # the last without a neutral point
 def test_plot_is_titled_as_the_batch_tools_picture(tmp_path, changes):
     pytest.importorskip("matplotlib")
     args = dict(EXAMPLE, **changes)
