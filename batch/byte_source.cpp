@@ -14,7 +14,7 @@ ByteSource::ByteSource(std::string_view bytes) : view_(bytes) {}
 
 // One read(2) of up to a block; an interrupted read is retried.
 bool ByteSource::refill() {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 || ended_) return false;
   for (;;) {
     const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
     if (n > 0) {
@@ -22,7 +22,9 @@ bool ByteSource::refill() {
       position_ = 0;
       return true;
     }
-    if (n == 0) return false;
+    // The end stays the end: a terminal gives one end of input per Ctrl-D,
+    // and asking again would wait for a second one.
+    if (n == 0) return ended_ = true, false;
     if (errno != EINTR) throw std::runtime_error(std::strerror(errno));
   }
 }

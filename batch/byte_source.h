@@ -35,6 +35,7 @@ class ByteSource {
   std::vector<char> buffer_;
   std::string_view view_;
   std::size_t position_ = 0;
+  bool ended_ = false;  // read(2) has returned 0
 
   bool refill();
 };

@@ -268,6 +268,15 @@ std::span<const ResultColumn> laterResultColumns() { return kLaterResults; }
 
 std::span<const ResultColumn> hotResultColumns() { return kHotResults; }
 
+bool isResultColumnName(std::string_view name) {
+  for (const char* fixed : {"line", "case", "status", "message", "stage", "side", "step", "STEPS_PER_SIDE"})
+    if (name == fixed) return true;
+  for (const auto& table : {resultColumns(), laterResultColumns()})
+    for (const ResultColumn& column : table)
+      if (name == column.name) return true;
+  return false;
+}
+
 // Typed values are given as typed; the others only for a readable line
 // (and a reported pass that got far enough).
 std::optional<CellNumber> resultNumber(const ResultColumn& column, const PassJob& job) {

@@ -128,6 +128,20 @@ const char* resultWord(const ResultColumn& column, const PassJob& job);
 // FLOW's word for a law.
 const char* flowLawName(passes::FlowLaw law);
 
+// Whether `name` is a column of the result file whatever the options
+// (line, case, the result columns, status, message, stage, side, step,
+// STEPS_PER_SIDE): a passed-through column may not take it.
+bool isResultColumnName(std::string_view name);
+
+// ---- passed-through columns (--keep)
+
+// A passed-through value as the input wrote it: CSV text, or a JSON
+// value's text (a string's contents; a number, true, false as written).
+struct KeptText {
+  enum class Kind : std::uint8_t { absent, text, json } kind = Kind::absent;  // json: a JSON number or literal
+  std::string text;
+};
+
 // ---- steps of the marches
 
 struct StepColumn {

@@ -17,7 +17,9 @@ void trimBlanks(std::string& text) {
   text.erase(0, first);
 }
 
-void clearLine(InputLine& line) {
+void clearLine(InputLine& line, std::size_t kept) {
+  line.kept.assign(kept, KeptText{});
+  line.warning.clear();
   for (FieldText& field : line.fields) {
     field.present = false;
     field.text.clear();
@@ -28,20 +30,39 @@ void clearLine(InputLine& line) {
   line.frictionTable.positions.clear();
   line.frictionTable.values.clear();
   line.problem.clear();
+  line.position.clear();
 }
 
 // ---- CSV
 
+// The index of `name` in --keep's list, or -1.
+int keptIndex(const std::vector<std::string>& keep, std::string_view name) {
+  for (std::size_t k = 0; k < keep.size(); ++k)
+    if (keep[k] == name) return static_cast<int>(k);
+  return -1;
+}
+
+// The one warning for the unknown columns of a run.
+std::string unknownColumnsWarning(const std::vector<std::string>& names, bool json) {
+  std::string listed;
+  for (const std::string& name : names) listed += (listed.empty() ? "\"" : ", \"") + name + "\"";
+  const char* what = json ? (names.size() > 1 ? "keys" : "key") : (names.size() > 1 ? "columns" : "column");
+  return std::string(what) + " " + listed + ": unknown (ignored" + (json ? ", as every unknown key" : "") +
+         "; --keep NAME,... carries such columns into the results); the columns are " + inputColumnList();
+}
+
 class CsvSource : public PassSource {
  public:
-  explicit CsvSource(ByteSource& bytes) : reader_(bytes) { readHeader(); }
+  CsvSource(ByteSource& bytes, const std::vector<std::string>& keep) : reader_(bytes), keep_(keep) { readHeader(); }
   bool next(InputLine& line) override;
   bool names(int column) const override { return named_[column]; }
 
  private:
   CsvReader reader_;
   CsvRecord record_;
+  std::vector<std::string> keep_;
   std::vector<int> columnOf_;      // header field -> InputIndex, or -1
+  std::vector<int> keptOf_;        // header field -> --keep index, or -1
   std::vector<std::string> names_;  // header field names
   std::array<bool, kInputCount> named_ = {};
 
@@ -56,14 +77,21 @@ void CsvSource::readHeader() {
   }
   if (!found) throw SourceError{{1, "no header line: expected column names such as R,H1,H2,Y,U"}};
   if (!record_.problem.empty()) throw SourceError{{record_.line, "header: " + record_.problem}};
+  std::vector<std::string> unknown;
+  std::vector<bool> keptNamed(keep_.size());
   for (long i = 0; i < record_.kept(); ++i) {
     std::string name = record_.fields[i].text;
     if (name.find('\0') != std::string::npos) throw SourceError{{record_.line, "not a text file"}};
     trimBlanks(name);
     int column = inputColumnIndex(name);
-    if (column < 0) {
-      headerProblems_.push_back({record_.line, "column \"" + name + "\": unknown column (ignored); the columns are " +
-                                                    inputColumnList()});
+    const int kept = column < 0 ? keptIndex(keep_, name) : -1;
+    keptOf_.push_back(kept >= 0 && !keptNamed[kept] ? kept : -1);
+    if (kept >= 0 && keptNamed[kept]) {
+      headerProblems_.push_back({record_.line, "column " + name + ": named twice (the second is ignored)"});
+    } else if (kept >= 0) {
+      keptNamed[kept] = true;
+    } else if (column < 0) {
+      unknown.push_back(name);
     } else if (named_[column]) {
       headerProblems_.push_back({record_.line, "column " + name + ": named twice (the second is ignored)"});
       column = -1;
@@ -72,6 +100,11 @@ void CsvSource::readHeader() {
     }
     columnOf_.push_back(column);
     names_.push_back(std::move(name));
+  }
+  if (!unknown.empty()) headerWarnings_.push_back({record_.line, unknownColumnsWarning(unknown, false)});
+  for (std::size_t k = 0; k < keep_.size(); ++k) {
+    if (!keptNamed[k])
+      headerWarnings_.push_back({record_.line, "--keep " + keep_[k] + ": the header does not name it (left empty)"});
   }
 }
 
@@ -94,6 +127,7 @@ void CsvSource::mapFields(InputLine& line) {
     if (field.text.find('\0') != std::string::npos && line.problem.empty()) {
       line.problem = "column " + names_[i] + ": not text (a NUL byte)";
     }
+    if (keptOf_[i] >= 0) line.kept[keptOf_[i]] = {KeptText::Kind::text, field.text};
     if (columnOf_[i] < 0) continue;
     FieldText& to = line.fields[columnOf_[i]];
     to.present = true;
@@ -107,8 +141,8 @@ bool CsvSource::next(InputLine& line) {
   do {
     if (!reader_.next(record_)) return false;
   } while (record_.blank());
-  clearLine(line);
-  line.line = record_.line;
+  clearLine(line, keep_.size());
+  line.line = line.sourceLine = record_.line;
   for (int c = 0; c < kInputCount; ++c) line.fields[c].present = named_[c];
   if (!record_.problem.empty()) line.problem = record_.problem;
   else mapFields(line);
@@ -117,25 +151,34 @@ bool CsvSource::next(InputLine& line) {
 
 // ---- JSON
 
+// The keys a JSON source passes through, and whether the run has been
+// told of an unknown key yet.
+struct JsonKeys {
+  std::vector<std::string> keep;
+  bool warned = false;
+};
+
 // One object's keys and values into the line: numbers by their source
 // text, strings as value texts, null as an empty value; the first
 // problem stops the parse. U may instead be a table, an object of two
-// arrays X and U (depth 2, its arrays depth 3).
+// arrays X and U (depth 2, its arrays depth 3). A --keep key's value is
+// passed through; any other unknown key is skipped, whatever its value.
 class ObjectReader : public nlohmann::json_sax<nlohmann::json> {
  public:
-  ObjectReader(const JsonElement& element, InputLine& line) : element_(element), line_(line) {}
+  ObjectReader(const JsonElement& element, InputLine& line, JsonKeys& keys)
+      : element_(element), line_(line), keys_(keys) {}
 
-  bool null() override { return inArray() ? refuse("null") : value(""); }
-  bool boolean(bool b) override { return refuse(b ? "true" : "false"); }
+  bool null() override { return other() ? passThrough(KeptText::Kind::absent, "") : inArray() ? refuse("null") : value(""); }
+  bool boolean(bool b) override { return other() ? passThrough(KeptText::Kind::json, b ? "true" : "false") : refuse(b ? "true" : "false"); }
   bool number_integer(number_integer_t) override { return number(); }
   bool number_unsigned(number_unsigned_t) override { return number(); }
   bool number_float(number_float_t, const string_t&) override { return number(); }
-  bool string(string_t& s) override { return value(s); }
+  bool string(string_t& s) override { return other() ? passThrough(KeptText::Kind::text, s) : value(s); }
   bool binary(binary_t&) override { return refuse("binary data"); }
   bool start_object(std::size_t) override;
-  bool end_object() override { return --depth_, true; }
+  bool end_object() override { return skipping_ > 0 ? (--skipping_, true) : (--depth_, true); }
   bool start_array(std::size_t) override;
-  bool end_array() override { return --depth_, true; }
+  bool end_array() override { return skipping_ > 0 ? (--skipping_, true) : (--depth_, true); }
   bool key(string_t& name) override;
   bool parse_error(std::size_t position, const std::string& token,
                    const nlohmann::detail::exception&) override;
@@ -143,22 +186,53 @@ class ObjectReader : public nlohmann::json_sax<nlohmann::json> {
  private:
   const JsonElement& element_;
   InputLine& line_;
+  JsonKeys& keys_;
   int depth_ = 0;
   int column_ = -1;
+  int kept_ = -1;            // the --keep index of the current key, or -1
+  bool ignored_ = false;     // the current key is unknown and not kept
+  int skipping_ = 0;         // nesting inside an ignored key's object or array
   std::string key_;
   std::vector<std::string>* tableArray_ = nullptr;  // the table's array being read
   std::size_t numbers_ = 0;
 
   bool inTable() const { return depth_ >= 2; }
   bool inArray() const { return depth_ == 3; }
+  // The value of a kept or ignored key (or inside an ignored one).
+  bool other() const { return skipping_ > 0 || (depth_ == 1 && (kept_ >= 0 || ignored_)); }
+  bool passThrough(KeptText::Kind kind, const std::string& text);
+  bool otherKey(const std::string& name);
   bool number();
   bool value(const std::string& text);
   bool refuse(const char* found);
   bool fail(std::string problem) { return line_.problem = std::move(problem), false; }
 };
 
+// A kept key's value into the line (ignored ones are dropped).
+bool ObjectReader::passThrough(KeptText::Kind kind, const std::string& text) {
+  if (skipping_ > 0 || ignored_) return true;
+  if (text.find('\0') != std::string::npos) return fail("column " + key_ + ": not text (a NUL byte)");
+  line_.kept[kept_] = {kind, text};
+  return true;
+}
+
+// A key that is not an input column: kept, or ignored with the run's one
+// warning.
+bool ObjectReader::otherKey(const std::string& name) {
+  kept_ = keptIndex(keys_.keep, name);
+  ignored_ = kept_ < 0;
+  if (kept_ >= 0 && line_.kept[kept_].kind != KeptText::Kind::absent) return fail("column " + name + ": named twice");
+  if (ignored_ && !keys_.warned) {
+    keys_.warned = true;
+    line_.warning = unknownColumnsWarning({name}, true);
+  }
+  return true;
+}
+
 // The pass object itself, or U's table.
 bool ObjectReader::start_object(std::size_t) {
+  if (skipping_ > 0 || (depth_ == 1 && ignored_)) return ++skipping_, true;
+  if (depth_ == 1 && kept_ >= 0) return fail("column " + key_ + ": a passed-through value is a number, a string, true, false or null");
   if (depth_ == 0 || (depth_ == 1 && column_ == kU && !line_.fields[kU].present)) {
     if (++depth_ == 2) line_.frictionTable.present = line_.fields[kU].present = true;
     return true;
@@ -168,11 +242,14 @@ bool ObjectReader::start_object(std::size_t) {
 
 // Only a table's X and U are arrays.
 bool ObjectReader::start_array(std::size_t) {
+  if (skipping_ > 0 || (depth_ == 1 && ignored_)) return ++skipping_, true;
+  if (depth_ == 1 && kept_ >= 0) return fail("column " + key_ + ": a passed-through value is a number, a string, true, false or null");
   if (depth_ == 2 && tableArray_ != nullptr) return ++depth_, true;
   return refuse("an array");
 }
 
 bool ObjectReader::key(string_t& name) {
+  if (skipping_ > 0) return true;
   if (inTable()) {
     TableText& table = line_.frictionTable;
     const bool positions = name == "X";
@@ -186,16 +263,17 @@ bool ObjectReader::key(string_t& name) {
   }
   key_ = name;
   column_ = inputColumnIndex(name);
-  if (column_ < 0) {
-    return fail("column \"" + name + "\": unknown column; the columns are " + inputColumnList());
-  }
+  kept_ = -1;
+  ignored_ = false;
+  if (column_ < 0) return otherKey(name);
   if (line_.fields[column_].present) return fail("column " + name + ": named twice");
   return true;
 }
 
 bool ObjectReader::number() {
   if (numbers_ >= element_.numberTexts.size()) return fail("a number the scanner did not see");
-  return value(element_.numberTexts[numbers_++]);
+  const std::string& text = element_.numberTexts[numbers_++];
+  return other() ? passThrough(KeptText::Kind::json, text) : value(text);
 }
 
 // A value text: into the column's field, or the table's array.
@@ -228,31 +306,47 @@ bool ObjectReader::refuse(const char* found) {
 bool ObjectReader::parse_error(std::size_t position, const std::string& token,
                                const nlohmann::detail::exception&) {
   const std::size_t end = std::min(position, element_.text.size());
-  line_.line = element_.line + static_cast<long>(std::count(element_.text.begin(), element_.text.begin() + end, '\n'));
+  line_.sourceLine = element_.line + static_cast<long>(std::count(element_.text.begin(), element_.text.begin() + end, '\n'));
+  if (!element_.indexed) line_.line = line_.sourceLine;
   return fail("not valid JSON near \"" + token.substr(0, 40) + "\"");
 }
 
 class JsonSource : public PassSource {
  public:
-  explicit JsonSource(ByteSource& bytes) : reader_(bytes) {}
+  JsonSource(ByteSource& bytes, const std::vector<std::string>& keep) : reader_(bytes) { keys_.keep = keep; }
   bool next(InputLine& line) override;
   bool names(int) const override { return true; }
 
  private:
   JsonArrayReader reader_;
   JsonElement element_;
+  JsonKeys keys_;
 };
+
+// Where the element stands. On a line of its own, the line says it; an
+// element that shares its line with a neighbour is named in messages by
+// its index and byte offset, and in a minified array (elements side by
+// side from line 1 on) the line column is the element's index.
+void placeElement(const JsonElement& element, InputLine& line) {
+  line.sourceLine = element.line;
+  line.line = element.indexed ? element.index : element.line;
+  if (element.follows) {
+    if (element.indexed) line.position = "after element " + std::to_string(element.index) + ", at byte " + std::to_string(element.offset);
+  } else if (element.index > 0 && (element.sharesLine || element.nextSharesLine || element.indexed)) {
+    line.position = "element " + std::to_string(element.index) + " at byte " + std::to_string(element.offset);
+  }
+}
 
 bool JsonSource::next(InputLine& line) {
   if (!reader_.next(element_)) return false;
-  clearLine(line);
-  line.line = element_.line;
+  clearLine(line, keys_.keep.size());
+  placeElement(element_, line);
   if (!element_.problem.empty()) {
     line.problem = element_.problem;
   } else if (!element_.object) {
     line.problem = "expected an object of column values, found \"" + element_.excerpt + "\"";
   } else {
-    ObjectReader reader(element_, line);
+    ObjectReader reader(element_, line, keys_);
     nlohmann::json::sax_parse(element_.text, &reader);
   }
   return true;
@@ -260,13 +354,14 @@ bool JsonSource::next(InputLine& line) {
 
 }  // namespace
 
-std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format) {
+std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format,
+                                           const std::vector<std::string>& keep) {
   if (format == InputFormat::detect) {
     const int first = bytes.firstNonBlankAhead();
     format = first == '[' || first == '{' ? InputFormat::json : InputFormat::csv;
   }
-  if (format == InputFormat::json) return std::make_unique<JsonSource>(bytes);
-  return std::make_unique<CsvSource>(bytes);
+  if (format == InputFormat::json) return std::make_unique<JsonSource>(bytes, keep);
+  return std::make_unique<CsvSource>(bytes, keep);
 }
 
 }  // namespace orowan::batch

@@ -27,10 +27,14 @@ struct TableText {
 };
 
 struct InputLine {
-  long line = 0;
+  long line = 0;        // the line column: the line, or a JSON element's index where elements share a line
+  long sourceLine = 0;  // the line messages name
+  std::string position;  // "element 3 at byte 57" for an element of a shared line, else ""
   std::array<FieldText, kInputCount> fields;
   TableText frictionTable;  // instead of a friction coefficient (JSON only)
   std::string problem;      // why the line cannot be read as a whole, or ""
+  std::vector<KeptText> kept;  // the --keep columns' values, in --keep's order
+  std::string warning;         // a note for the run that this line brought up first, or ""
 };
 
 // A problem of the input as a whole (with the line it is on).
@@ -50,9 +54,13 @@ class PassSource {
   // Problems of the header that leave the lines readable (an unknown or
   // repeated column: that column is ignored).
   const std::vector<SourceProblem>& headerProblems() const { return headerProblems_; }
+  // Notes of the header that fail nothing (unknown columns, ignored or
+  // passed through; a --keep column the header lacks).
+  const std::vector<SourceProblem>& headerWarnings() const { return headerWarnings_; }
 
  protected:
   std::vector<SourceProblem> headerProblems_;
+  std::vector<SourceProblem> headerWarnings_;
 };
 
 enum class InputFormat { detect, csv, json };
@@ -60,7 +68,10 @@ enum class InputFormat { detect, csv, json };
 // A source over `bytes`; detection takes JSON when the first byte that is
 // not blank is "[" (or "{", to say that an array is expected). A problem that leaves nothing readable (no header,
 // a header that is not text) throws SourceError.
-std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format);
+// `keep`: the columns (CSV) or keys (JSON) passed through into each
+// line's `kept`; other unknown ones are ignored, with one warning.
+std::unique_ptr<PassSource> openPassSource(ByteSource& bytes, InputFormat format,
+                                           const std::vector<std::string>& keep = {});
 
 struct SourceError {
   SourceProblem problem;

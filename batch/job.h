@@ -15,8 +15,14 @@ namespace orowan::batch {
 
 using passes::Solver;
 
+// The step tables of the HTML page (--html-steps): none, the console's
+// rows (steps 1, 11, 21, ...: a tenth of the page), or every step.
+enum class HtmlSteps { none, rows, all };
+
 struct PassJob {
   long line = 0;        // the input line (CSV) or the line its object starts on (JSON)
+  long sourceLine = 0;   // the line messages name (JSON: where the element or its fault is)
+  std::string position;  // a JSON element's "element 3 at byte 57" where elements share a line
   long lineIndex = 0;   // the line's place in the input (0-based): one message a line
   long caseNumber = 0;  // 1-based case of a sweep; 0 without --vary
   Units units = Units::report;
@@ -33,6 +39,9 @@ struct PassJob {
   passes::Request request;       // the line in the analysis's units
   passes::Answer answer;         // what the solve made of it
   PassResult scratch;            // the console's pass (answer.pass points here)
+
+  std::vector<KeptText> kept;  // the --keep columns' values, as the line gave them
+  std::string warning;         // a note for the run this line brought up first (once a line), or ""
 
   std::vector<std::string> texts;  // each writer's rendering (buffers reused)
 };

@@ -26,25 +26,31 @@ void keep(JsonElement& element, int c) {
 JsonArrayReader::JsonArrayReader(ByteSource& source) : in_(source) {
   if (in_.peek() == 0xEF) {  // a byte order mark
     for (int i = 0; i < 3 && (in_.peek() == 0xEF || in_.peek() == 0xBB || in_.peek() == 0xBF); ++i) {
-      in_.get();
+      take();
     }
   }
 }
 
+int JsonArrayReader::take() {
+  const int c = in_.get();
+  if (c >= 0) ++offset_;
+  return c;
+}
+
 void JsonArrayReader::skipBlanks() {
   while (isBlank(in_.peek())) {
-    if (in_.get() == '\n') ++line_;
+    if (take() == '\n') ++line_;
   }
 }
 
 // The rest of a string after its opening quote, the closing quote too.
 void JsonArrayReader::captureString(JsonElement& element) {
-  for (int c = in_.get(); c >= 0; c = in_.get()) {
+  for (int c = take(); c >= 0; c = take()) {
     keep(element, c);
     if (c == '\n') ++line_;
     if (c == '"') return;
     if (c == '\\' && in_.peek() >= 0) {
-      const int escaped = in_.get();  // a line end here is still a line
+      const int escaped = take();  // a line end here is still a line
       keep(element, escaped);
       if (escaped == '\n') ++line_;
     }
@@ -58,7 +64,7 @@ bool JsonArrayReader::capture(JsonElement& element) {
   int depth = 0;
   for (int c = in_.peek(); c >= 0; c = in_.peek()) {
     if (depth == 0 && !element.text.empty() && endsScalar(c)) return true;
-    in_.get();
+    take();
     keep(element, c);
     if (c == '\n') ++line_;
     if (c == '"') {
@@ -73,7 +79,7 @@ bool JsonArrayReader::capture(JsonElement& element) {
       element.text.back() = '0';
       std::string& number = element.numberTexts.emplace_back(1, static_cast<char>(c));
       while (inNumber(in_.peek())) {
-        number.push_back(static_cast<char>(in_.get()));
+        number.push_back(static_cast<char>(take()));
         if (element.excerpt.size() < 40) element.excerpt.push_back(number.back());
       }
     }
@@ -89,13 +95,18 @@ bool JsonArrayReader::capture(JsonElement& element) {
 // kept for the next call, so that the element itself is still read.
 bool JsonArrayReader::separator() {
   skipBlanks();
-  const int c = in_.get();
+  const int c = take();
   afterComma_ = c == ',';
-  if (c == ',') return true;
+  if (c == ',') {
+    skipBlanks();  // to see whether the next element starts on this line
+    nextSharesLine_ = line_ == lastLine_;
+    return true;
+  }
   if (c == ']') return endOfArray();
   pending_ = c < 0 ? "the input ends before the array's closing ]"
                    : "expected , or ] after an element of the array";
   pendingLine_ = line_;
+  pendingOffset_ = offset_;
   state_ = State::done;
   return true;
 }
@@ -107,6 +118,7 @@ bool JsonArrayReader::endOfArray() {
   if (in_.peek() >= 0) {
     pending_ = "text after the array's closing ]";
     pendingLine_ = line_;
+    pendingOffset_ = offset_;
   }
   return true;
 }
@@ -117,7 +129,14 @@ bool JsonArrayReader::next(JsonElement& element) {
   element.numberTexts.clear();
   element.problem.clear();
   element.object = false;
+  element.index = element.offset = 0;
+  element.sharesLine = element.nextSharesLine = element.indexed = element.follows = false;
   if (!pending_.empty()) {
+    // after the last element: in a minified array, placed at its index
+    element.index = elements_;
+    element.indexed = indexed_;
+    element.offset = pendingOffset_;
+    element.follows = true;
     element.line = pendingLine_;
     element.problem = std::move(pending_);
     pending_.clear();
@@ -127,12 +146,16 @@ bool JsonArrayReader::next(JsonElement& element) {
   if (state_ == State::done) return false;
   skipBlanks();
   element.line = line_;
+  element.offset = offset_;
   const int c = in_.peek();
   if (c == ']' && !afterComma_) {
-    in_.get();
+    take();
     endOfArray();
     return next(element);
   }
+  element.index = ++elements_;
+  element.sharesLine = elements_ > 1 && line_ == lastLine_;
+  element.indexed = indexed_;
   if (c == ',' || c == ']' || c < 0) {
     element.problem = c < 0 ? "the input ends before the array's closing ]"
                             : "expected an element of the array";
@@ -140,7 +163,14 @@ bool JsonArrayReader::next(JsonElement& element) {
     return true;
   }
   if (!capture(element)) return (state_ = State::done, true);
-  return separator();
+  lastLine_ = line_;
+  nextSharesLine_ = false;
+  separator();
+  element.nextSharesLine = nextSharesLine_;
+  // A minified array from its first line on: its elements are counted,
+  // the first one's line 1 being its index 1 too.
+  if (elements_ == 1) indexed_ = element.indexed = element.line == 1 && lastLine_ == 1 && nextSharesLine_;
+  return true;
 }
 
 // The opening bracket; false with a problem when something else stands
@@ -150,7 +180,7 @@ bool JsonArrayReader::openArray(JsonElement& element) {
   element.line = line_;
   state_ = State::done;
   if (in_.peek() < 0) return false;
-  if (in_.get() != '[') {
+  if (take() != '[') {
     element.problem = "expected a JSON array of passes ([ ... ])";
     return false;
   }

@@ -20,6 +20,12 @@ struct JsonElement {
   std::string excerpt;                   // its first bytes as written, for messages
   std::string problem;                   // a problem of the array's structure, or ""
   bool object = false;                   // it starts with {
+  long index = 0;                        // 1-based place in the array
+  long offset = 0;                       // the byte offset (from 0) of its first byte in the input
+  bool sharesLine = false;               // it starts on the line the element before ends on
+  bool nextSharesLine = false;           // the next element starts on the line this one ends on
+  bool indexed = false;                  // the array is minified from line 1: its line column is the index
+  bool follows = false;                  // a problem after element `index` (the array's end or a separator)
 };
 
 class JsonArrayReader {
@@ -37,10 +43,17 @@ class JsonArrayReader {
   ByteSource& in_;
   State state_ = State::start;
   long line_ = 1;
+  long offset_ = 0;    // bytes taken from the input
+  long elements_ = 0;  // elements begun
+  long lastLine_ = 0;  // the line the last element ended on
+  bool nextSharesLine_ = false;
+  bool indexed_ = false;
   bool afterComma_ = false;
   std::string pending_;  // a structure problem found after a good element
   long pendingLine_ = 0;
+  long pendingOffset_ = 0;
 
+  int take();  // the next byte, counted
   void skipBlanks();
   bool capture(JsonElement& element);
   void captureString(JsonElement& element);

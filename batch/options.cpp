@@ -3,6 +3,7 @@
 // every command-line error is reported the same way.
 #include "batch/options.h"
 
+#include <map>
 #include <thread>
 
 #include <CLI/CLI.hpp>
@@ -192,6 +193,21 @@ void checkOutputFiles(const Options& options, bool stepsNamed) {
   }
 }
 
+// --keep's names: columns the input may have beside the passes' own,
+// each once, none that a result column already takes.
+void checkKept(const std::vector<std::string>& keep) {
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    const std::string& name = keep[i];
+    if (name.empty()) throw CLI::ValidationError("--keep", "an empty column name");
+    if (inputColumnIndex(name) >= 0)
+      throw CLI::ValidationError("--keep " + name, "is an input column, already in the results");
+    if (isResultColumnName(name))
+      throw CLI::ValidationError("--keep " + name, "is the name of a result column; rename the input's column");
+    for (std::size_t j = 0; j < i; ++j)
+      if (keep[j] == name) throw CLI::ValidationError("--keep " + name, "is named twice");
+  }
+}
+
 // The checks that involve more than one option.
 void checkCombinations(Options& options, const std::vector<std::string>& varies, bool jsonInput,
                        bool svgGiven, bool htmlGiven, bool outputGiven, bool stepsOutputGiven) {
@@ -218,6 +234,7 @@ void checkCombinations(Options& options, const std::vector<std::string>& varies,
     options.stepsOutput = derivedStepsName(options.output);
   }
   checkOutputFiles(options, stepsNamed);
+  checkKept(options.keep);
 }
 
 }  // namespace
@@ -232,6 +249,9 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   app.add_option("INPUT", options.input, "passes file, CSV or JSON; - or none: standard input");
   app.set_version_flag("--version", std::string("orowan-batch ") + orowan::output::version());
   auto* output = app.add_option("-o,--output", options.output, "result file, written whole or not at all (default: standard output)");
+  app.add_option("--keep", options.keep, "input columns (CSV) or keys (JSON) to pass through unchanged, "
+                                        "after every result column: --keep COIL,PASS,COMMENT")
+      ->delimiter(',');
   app.add_flag("--json", options.json, "JSON results instead of CSV");
   app.add_flag("--json-input", jsonInput, "read the input as JSON whatever its first byte");
   app.add_flag("--steps", options.steps, "every step of both marches: in the JSON, or for CSV in a second file");
@@ -244,6 +264,10 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   auto* html = app.add_option("--html", options.htmlOutput, "one self-contained HTML page of the run: inputs, "
                                                           "sweep charts, each pass with its pictures and steps")
       ->type_name("FILE");
+  app.add_option("--html-steps", options.htmlSteps, "the page's step tables: none, rows (default: the console's "
+                                                    "rows, every tenth step) or all")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, HtmlSteps>{
+          {"none", HtmlSteps::none}, {"rows", HtmlSteps::rows}, {"all", HtmlSteps::all}}));
   app.add_option("--units", units, "units of the loads: kgf or si (see Units)")->check(CLI::IsMember({"kgf", "si"}));
   auto* solverOption =
       app.add_option("--solver", solver, "console (default) or converged: the same equations in "

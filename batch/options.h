@@ -26,6 +26,8 @@ struct Options {
   std::string commandLine;   // as typed, for the page
   Solver solver = Solver::console;  // --solver
   bool solverGiven = false;  // --solver named: the STEPS_PER_SIDE column
+  HtmlSteps htmlSteps = HtmlSteps::rows;  // --html-steps
+  std::vector<std::string> keep;  // --keep: input columns passed through, after every result column
 };
 
 // Exit statuses: 0 every line read, 1 a line or the input could not be

@@ -82,15 +82,18 @@ std::vector<pics::Row> summaryRows(const PassJob& job) {
   return rows;
 }
 
-// Every step of a march, every step column, as the result file's texts.
-pics::StepTable stepTable(const char* caption, const March& march, Units units) {
+// The steps of a march `steps` asks for (the console's rows: 1, 11, 21,
+// ...), every step column, as the result file's texts.
+pics::StepTable stepTable(const char* side, const March& march, Units units, HtmlSteps steps) {
+  const int every = steps == HtmlSteps::rows ? 10 : 1;
+  const std::string caption = std::string(side) + (every == 1 ? ", every step" : ", every tenth step (the console's rows)");
   pics::StepTable table;
   table.caption = caption;
   for (const StepColumn& column : stepColumns()) {
     const std::string unit = displayUnit(column.unit, units);
     table.columns.push_back(unit.empty() ? column.name : std::string(column.name) + " (" + unit + ")");
   }
-  for (int i = 0; i < march.steps; ++i) {
+  for (int i = 0; i < march.steps; i += every) {
     std::vector<std::string>& row = table.rows.emplace_back();
     for (const StepColumn& column : stepColumns()) row.push_back(floatText(stepValue(column, march.step[i], units)));
   }
@@ -191,7 +194,7 @@ pics::FrictionHill frictionHill(const PassJob& job, const Sweep& sweep) {
   return hill;
 }
 
-pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::FrictionHill* hill) {
+pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::FrictionHill* hill, HtmlSteps steps) {
   pics::PassReport report;
   report.heading = passName(job, sweep);  // the inputs follow in their table
   report.heading[0] = 'L';
@@ -199,11 +202,45 @@ pics::PassReport passReport(const PassJob& job, const Sweep& sweep, const pics::
   report.inputs = inputRows(job);
   report.summary = summaryRows(job);
   report.hill = hasHill(job) ? hill : nullptr;
-  if (const PassResult* r = job.answer.pass) {
-    if (r->exit.steps > 0) report.steps.push_back(stepTable("Exit march, every step", r->exit, job.units));
-    if (r->entry.steps > 0) report.steps.push_back(stepTable("Entry march, every step", r->entry, job.units));
+  const PassResult* r = job.answer.pass;
+  if (r != nullptr && steps != HtmlSteps::none) {
+    if (r->exit.steps > 0) report.steps.push_back(stepTable("Exit march", r->exit, job.units, steps));
+    if (r->entry.steps > 0) report.steps.push_back(stepTable("Entry march", r->entry, job.units, steps));
   }
   return report;
+}
+
+namespace {
+
+// The result columns of the index, by name.
+const ResultColumn* resultColumn(std::string_view name) {
+  for (const ResultColumn& column : resultColumns())
+    if (name == column.name) return &column;
+  return nullptr;
+}
+
+constexpr const char* kIndexColumns[] = {"ROLLING_FORCE", "G", "TORQUE_ARM", "XN"};
+
+}  // namespace
+
+std::vector<std::string> passIndexCells(const PassJob& job) {
+  char buffer[16];
+  std::vector<std::string> cells{std::string(statusText(job, buffer))};
+  for (const char* name : kIndexColumns) {
+    const auto value = resultValue(*resultColumn(name), job);
+    cells.push_back(value ? floatText(*value) : "");
+  }
+  return cells;
+}
+
+std::vector<std::string> passIndexColumns(Units units) {
+  std::vector<std::string> columns{"status"};
+  for (const char* name : kIndexColumns) {
+    const ResultColumn& column = *resultColumn(name);
+    const std::string unit = displayUnit(column.unit, units);
+    columns.push_back(std::string(column.name) + " (" + column.meaning + (unit.empty() ? "" : ", " + unit) + ")");
+  }
+  return columns;
 }
 
 }  // namespace orowan::batch

@@ -38,8 +38,16 @@ orowan::pictures::FrictionHill frictionHill(const PassJob& job, const Sweep& swe
 // The report section of any pass: heading, a note for a fault, a missing
 // neutral point or an unreadable line, the inputs, the summary values,
 // `hill` (drawn when not null; it must outlive the use of the result) and
-// both marches' step tables, every step.
+// both marches' step tables as `steps` asks.
 orowan::pictures::PassReport passReport(const PassJob& job, const Sweep& sweep,
-                                        const orowan::pictures::FrictionHill* hill);
+                                        const orowan::pictures::FrictionHill* hill,
+                                        HtmlSteps steps = HtmlSteps::all);
+
+// The pass's row of the page's index of passes: status, rolling force,
+// torque, torque arm, neutral point (empty where the pass has none).
+std::vector<std::string> passIndexCells(const PassJob& job);
+
+// The index's column headers, in the run's units.
+std::vector<std::string> passIndexColumns(Units units);
 
 }  // namespace orowan::batch

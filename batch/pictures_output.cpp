@@ -253,8 +253,12 @@ class HtmlPage : public PictureWriter {
 
   void begin() override;
   void render(const PassJob& job, std::string& text) const override;
-  void write(const PassJob&, const std::string& text) override {
-    attempt([&] { report_->passSection(text); });
+  void write(const PassJob& job, const std::string& text) override {
+    attempt([&] {
+      std::string heading = passName(job, sweep_);
+      heading[0] = 'L';
+      report_->passSection(text, heading, passIndexCells(job));
+    });
   }
   void end() override;
 
@@ -273,7 +277,8 @@ class HtmlPage : public PictureWriter {
   // The first failure of the page's or the spool's file, else `fallback`.
   std::string firstError(const std::string& fallback) const {
     for (const RecordingBuffer* buffer : {static_cast<const RecordingBuffer*>(buffer_.get()),
-                                          static_cast<const RecordingBuffer*>(spoolBuffer_.get())}) {
+                                          static_cast<const RecordingBuffer*>(spoolBuffer_.get()),
+                                          static_cast<const RecordingBuffer*>(indexBuffer_.get())}) {
       if (buffer != nullptr && !buffer->error().empty()) return buffer->error();
     }
     return fallback;
@@ -287,6 +292,8 @@ class HtmlPage : public PictureWriter {
   std::unique_ptr<std::ostream> stream_;
   std::unique_ptr<SpoolBuffer> spoolBuffer_;
   std::unique_ptr<std::iostream> spool_;
+  std::unique_ptr<SpoolBuffer> indexBuffer_;  // the index's rows, which come before the sections
+  std::unique_ptr<std::iostream> index_;
   std::unique_ptr<pics::ReportWriter> report_;
 };
 
@@ -301,13 +308,15 @@ void HtmlPage::begin() {
     buffer_ = std::make_unique<OutputFileBuffer>(*file_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
     stream_->exceptions(std::ios::badbit);
-    if (charts_) {
-      spoolBuffer_ = std::make_unique<SpoolBuffer>(file_->scratchStem(), path);
-      spool_ = std::make_unique<std::iostream>(spoolBuffer_.get());
-      spool_->exceptions(std::ios::badbit);
-    }
-    report_ = charts_ ? std::make_unique<pics::ReportWriter>(*stream_, *spool_)
-                      : std::make_unique<pics::ReportWriter>(*stream_);
+    // the sections wait for the index (and a sweep's charts) to come first
+    spoolBuffer_ = std::make_unique<SpoolBuffer>(file_->scratchStem(), path);
+    spool_ = std::make_unique<std::iostream>(spoolBuffer_.get());
+    spool_->exceptions(std::ios::badbit);
+    indexBuffer_ = std::make_unique<SpoolBuffer>(file_->scratchStem(), path);
+    index_ = std::make_unique<std::iostream>(indexBuffer_.get());
+    index_->exceptions(std::ios::badbit);
+    report_ = std::make_unique<pics::ReportWriter>(*stream_, *spool_);
+    report_->indexPasses(passIndexColumns(settings_.units), *index_);
     report_->begin(pageHeader(settings_));
   });
 }
@@ -315,7 +324,7 @@ void HtmlPage::begin() {
 void HtmlPage::render(const PassJob& job, std::string& text) const {
   if (failed()) return;
   const pics::FrictionHill hill = hasHill(job) ? frictionHill(job, sweep_) : pics::FrictionHill{};
-  text = pics::passSectionBody(passReport(job, sweep_, &hill));
+  text = pics::passSectionBody(passReport(job, sweep_, &hill, settings_.htmlSteps));
 }
 
 void HtmlPage::end() {
@@ -324,7 +333,7 @@ void HtmlPage::end() {
     report_->end();
     stream_->flush();
     // A failure inside the copy of the spool leaves only the stream's state.
-    if (stream_->fail() || (spool_ && spool_->fail())) throw std::runtime_error(settings_.htmlPath + ": cannot write");
+    if (stream_->fail() || spool_->fail() || index_->fail()) throw std::runtime_error(settings_.htmlPath + ": cannot write");
     file_->commit();
   });
 }

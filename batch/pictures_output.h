@@ -28,6 +28,7 @@ struct PictureSettings {
   Units units = Units::report;
   int lineDigits = 4;       // see lineNumberDigits()
   std::FILE* messages = stderr;
+  HtmlSteps htmlSteps = HtmlSteps::rows;
 };
 
 class PictureWriter;

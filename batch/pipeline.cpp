@@ -110,11 +110,16 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return job;
   };
   auto write = [&](PassJob* job) {
+    if (!job->warning.empty()) {  // a note, not a problem of the line
+      std::fprintf(settings.messages, "%s:%ld: %s\n", printable(settings.inputName).c_str(), job->sourceLine,
+                   printable(job->warning).c_str());
+    }
     if (job->reportProblem && job->lineIndex != lastReported) {
       lastReported = job->lineIndex;
       ++unreadable;
-      std::fprintf(settings.messages, "%s:%ld: %s\n", printable(settings.inputName).c_str(), job->line,
-                   printable(job->problem).c_str());
+      const std::string where = job->position.empty() ? "" : job->position + ": ";
+      std::fprintf(settings.messages, "%s:%ld: %s%s\n", printable(settings.inputName).c_str(), job->sourceLine,
+                   where.c_str(), printable(job->problem).c_str());
     }
     for (std::size_t w = 0; w < writers.size(); ++w) writers[w]->write(*job, job->texts[w]);
     progress.passDone();

@@ -85,20 +85,38 @@ std::string readColumn(int c, const InputLine& line, const Sweep& sweep, long ca
     return job.has[c] = true, "";
   }
   const FieldText& field = line.fields[c];
+  if (c == kH1 && !given(field) && sweep.varyOf(kH2) != nullptr && !schedule.first())
+    return "column H1: empty, but --vary H2 sets every line's exit thickness, so this line would enter at the "
+           "exit thickness it is to leave at; give H1 (or vary H2 without a schedule)";
   if (!given(field)) return readAbsent(c, line, caseIndex, schedule, job);
   const int fault = readText(field.text, field.tooLong, job.typed[c]);
   if (fault != 0) return unreadable(inputColumns()[c].name, field.tooLong ? field.text + "..." : field.text, fault);
   return job.has[c] = true, "";
 }
 
-// The bounds of the optional values: "" or the first one broken.
+// A pass reduces the strip: H2 below H1 (the analysis would take the
+// square root of a negative draft, or divide by a zero one). "" or the
+// problem, in the columns' words.
+std::string checkReduction(const PassJob& job) {
+  if (!job.has[kH1] || !job.has[kH2] || job.typed[kH2] < job.typed[kH1]) return "";
+  const std::string h1 = passes::singleText(job.typed[kH1]), h2 = passes::singleText(job.typed[kH2]);
+  return "columns H1 and H2: the exit thickness H2 = " + h2 + (job.typed[kH2] == job.typed[kH1] ? " equals" : " is above") +
+         " the entry thickness H1 = " + h1 + "; a pass must reduce the strip";
+}
+
+// The bounds of the values (the console reads any number; a pass needs
+// positive sizes and stresses and a friction that is not negative): ""
+// or the first one broken.
 std::string checkBounds(const PassJob& job) {
   struct Bound {
     int column;
     bool open;  // above the bound, not at it
     const char* says;
   };
-  static constexpr Bound kLower[] = {{kK, true, "must be above 0"},   {kN, false, "must not be negative"},
+  static constexpr Bound kLower[] = {{kR, true, "must be above 0"},    {kH1, true, "must be above 0"},
+                                     {kH2, true, "must be above 0"},   {kY, true, "must be above 0"},
+                                     {kU, false, "must not be negative"},
+                                     {kK, true, "must be above 0"},   {kN, false, "must not be negative"},
                                      {kEPS0, false, "must not be negative"}, {kS0, false, "must not be negative"},
                                      {kEPS, false, "must not be negative"},  {kE, true, "must be above 0"},
                                      {kNU, false, "must be at least 0 and below 0.5"},
@@ -111,7 +129,7 @@ std::string checkBounds(const PassJob& job) {
   }
   if (job.has[kE] && !(toAnalysis(job.typed[kE], UnitKind::stress, job.units) > 0))
     return "column E: must be above 0, found " + passes::singleText(job.typed[kE]);
-  return "";
+  return checkReduction(job);
 }
 
 // Y or a flow curve with the parameters of its kind, not both.
@@ -186,6 +204,9 @@ std::string readFrictionTable(const TableText& text, PassJob& job) {
       const int fault = readText(t, false, to);
       if (fault != 0) return unreadable(std::string("U (") + (position ? "X" : "U") + " " + std::to_string(k + 1) + ")", t, fault);
     }
+    if (!(table.values[k] >= 0))
+      return "column U: the friction must not be negative, but U " + std::to_string(k + 1) + " = " +
+             passes::singleText(table.values[k]);
     if (k > 0 && !(table.positions[k] > table.positions[k - 1]))
       return "column U: the positions must ascend, but X " + std::to_string(k + 1) + " = " + passes::singleText(table.positions[k]) +
              " follows " + passes::singleText(table.positions[k - 1]);
@@ -230,6 +251,10 @@ void resetJob(PassJob& job) {
 void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units units,
                 Schedule& schedule, PassJob& job) {
   job.line = line.line;
+  job.sourceLine = line.sourceLine;
+  job.position = line.position;
+  job.kept = line.kept;
+  job.warning = caseIndex == 0 ? line.warning : std::string();
   job.lineIndex = schedule.lineIndex();
   job.caseNumber = sweep.empty() ? 0 : caseIndex + 1;
   job.units = units;

@@ -53,7 +53,7 @@ long progressTotal(const Options& options) {
   long total = -1;
   try {
     ByteSource bytes(fd);
-    total = countPasses(*openPassSource(bytes, options.inputFormat), options.sweep);
+    total = countPasses(*openPassSource(bytes, options.inputFormat, options.keep), options.sweep);
   } catch (...) {
   }
   ::close(fd);
@@ -86,7 +86,7 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
   OutputFile results(options.output);
   std::unique_ptr<OutputFile> steps;
   if (!options.stepsOutput.empty()) steps = std::make_unique<OutputFile>(options.stepsOutput);
-  const Layout layout{!options.sweep.empty(), options.units, options.solverGiven};
+  const Layout layout{!options.sweep.empty(), options.units, options.solverGiven, options.keep};
   std::vector<std::unique_ptr<ResultWriter>> owned;
   owned.push_back(options.json ? makeJsonWriter(results, layout, options.steps) : makeCsvResultWriter(results, layout));
   if (steps) owned.push_back(makeCsvStepWriter(*steps, layout));
@@ -112,18 +112,21 @@ int run(const Options& options) {
   ByteSource bytes(fd);
   std::unique_ptr<PassSource> source;
   try {
-    source = openPassSource(bytes, options.inputFormat);
+    source = openPassSource(bytes, options.inputFormat, options.keep);
   } catch (const SourceError& e) {
     throw Stop{name + ":" + std::to_string(e.problem.line) + ": " + e.problem.text};
   }
   checkRequiredColumns(*source, options, name);
+  for (const SourceProblem& warning : source->headerWarnings()) {
+    std::fprintf(stderr, "%s:%ld: %s\n", printable(name).c_str(), warning.line, printable(warning.text).c_str());
+  }
   for (const SourceProblem& problem : source->headerProblems()) {
     std::fprintf(stderr, "%s:%ld: %s\n", printable(name).c_str(), problem.line, printable(problem.text).c_str());
   }
   RunSettings settings{name, options.units, options.jobs, stderr, options.solver};
   const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
   PictureOutputs pictures({options.svgDir, options.htmlOutput, name, options.commandLine, &options.sweep,
-                           options.units, pictured ? lineNumberDigits(fd) : 4, stderr});
+                           options.units, pictured ? lineNumberDigits(fd) : 4, stderr, options.htmlSteps});
   const long unreadable = writeResults(*source, options, settings, pictures);
   const bool failed = unreadable > 0 || !source->headerProblems().empty() || pictures.failed();
   return failed ? kStatusUnreadable : 0;

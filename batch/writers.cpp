@@ -98,6 +98,29 @@ class CsvResultWriter : public CsvWriter {
   void render(const PassJob& job, std::string& text) const override;
 };
 
+// The passed-through columns, after every result column: CSV text as
+// read; a JSON value's text (a string's contents, a number as written).
+void putCsvKept(std::string& t, const PassJob& job) {
+  for (const KeptText& kept : job.kept) {
+    t.push_back(',');
+    if (kept.kind != KeptText::Kind::absent) putCsvText(t, kept.text);
+  }
+}
+
+// In JSON: a string stays a string, a number or literal stays itself,
+// CSV text becomes a string, nothing becomes null.
+void putJsonKept(std::string& t, const PassJob& job, const std::vector<std::string>& names) {
+  for (std::size_t k = 0; k < names.size() && k < job.kept.size(); ++k) {
+    t.push_back(',');
+    putJsonString(t, names[k]);
+    t.push_back(':');
+    const KeptText& kept = job.kept[k];
+    if (kept.kind == KeptText::Kind::absent) t.append("null");
+    else if (kept.kind == KeptText::Kind::json) t.append(kept.text);
+    else putJsonString(t, kept.text);
+  }
+}
+
 void CsvResultWriter::begin() {
   std::string header = layout_.sweep ? "line,case" : "line";
   for (const ResultColumn& column : resultColumns()) header.append(",").append(column.name);
@@ -105,6 +128,7 @@ void CsvResultWriter::begin() {
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
   if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
   for (const ResultColumn& column : hotResultColumns()) header.append(",").append(column.name);
+  for (const std::string& name : layout_.kept) header.push_back(','), putCsvText(header, name);
   out_.write(header + "\n");
 }
 
@@ -146,6 +170,7 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
     t.push_back(',');
     putCsvCell(t, column, job);
   }
+  putCsvKept(t, job);
   t.push_back('\n');
 }
 
@@ -262,8 +287,10 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     renderMarch(job.answer.pass->entry, t);
     t.push_back('}');
   }
-  // After everything a line had before, the steps included.
+  // After everything a line had before, the steps included; the columns
+  // passed through last, after every result.
   for (const ResultColumn& column : hotResultColumns()) putJsonCell(t, column, job);
+  putJsonKept(t, job, layout_.kept);
   t.push_back('}');
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/job.h"
 #include "batch/output_file.h"
@@ -30,6 +31,7 @@ struct Layout {
   bool sweep = false;  // a "case" column beside "line"
   Units units = Units::report;
   bool stepsPerSide = false;  // a last column STEPS_PER_SIDE (with --solver)
+  std::vector<std::string> kept;  // --keep: passed-through columns, after every result column
 };
 
 // One line per pass: line, [case], the inputs, the summary values, status,

@@ -14,6 +14,13 @@ constexpr double kLabelFont = 12, kLabelHeight = 15;
 
 const LineStyle kExitStyle{"#0072B2", 2, ""};
 const LineStyle kEntryStyle{"#D55E00", 2, "7 4"};
+// The strip's pressure (each march up to the neutral point) stands out;
+// each march continued past the neutral point, which the strip does not
+// feel, is drawn thin and light in its colour and dash.
+const LineStyle kExitStrip{"#0072B2", 3, ""};
+const LineStyle kEntryStrip{"#D55E00", 3, "7 4"};
+const LineStyle kExitFaint{"#9ac4e2", 1.2, ""};
+const LineStyle kEntryFaint{"#eeb28c", 1.2, "7 4"};
 const LineStyle kRkStyle{"#555555", 1.5, "10 3 2 3"};
 
 enum class Quantity { pressure, force };
@@ -32,6 +39,7 @@ struct Label {
 struct PanelPlan {
   Frame frame;
   std::vector<Polyline> exit, entry, rk, exitStick, entryStick;
+  std::vector<Polyline> exitStrip, entryStrip;  // each march's part the strip feels
   std::optional<Point> marker;
   std::optional<Label> markerLabel, rkLabel;
   Obstacles obstacles;
@@ -76,20 +84,48 @@ Extent valueExtent(const FrictionHill& hill, Quantity q) {
   return e;
 }
 
-// Runs over the sticking stretches: a sticking step i covers X[i] to X[i+1].
-std::vector<Polyline> stickRuns(const Frame& f, const MarchSteps& march) {
+// Whether step X of a march lies on the strip's side of the neutral
+// point: the exit march from the exit plane up to XN, the entry march
+// from the entry plane down to it. Without a neutral point neither march
+// is the strip's pressure.
+bool feltAt(const FrictionHill& hill, bool exitMarch, double x) {
+  if (!hill.neutral || !std::isfinite(hill.neutral->X)) return false;
+  return exitMarch ? x <= hill.neutral->X : x >= hill.neutral->X;
+}
+
+// The part of a march the strip feels, ending at the neutral point itself
+// (so that the two parts meet there), as pixel runs.
+std::vector<Polyline> stripRuns(const Frame& f, const FrictionHill& hill, bool exitMarch, Quantity q) {
+  const MarchSteps& m = exitMarch ? hill.exitMarch : hill.entryMarch;
+  const std::vector<double>& v = valuesOf(m, q);
+  std::vector<double> xs, vs;
+  for (std::size_t i = 0; i < m.X.size() && i < v.size() && feltAt(hill, exitMarch, m.X[i]); ++i) {
+    xs.push_back(m.X[i]);
+    vs.push_back(v[i]);
+  }
+  if (xs.empty()) return {};
+  const double end = q == Quantity::pressure ? hill.neutral->P : hill.neutral->F;
+  if (std::isfinite(end)) xs.push_back(hill.neutral->X), vs.push_back(end);
+  return pixelRuns(f, xs, vs, xs.size());
+}
+
+// Runs over the sticking stretches the strip feels: a sticking step i
+// covers X[i] to X[i+1] (cut at the neutral point).
+std::vector<Polyline> stickRuns(const Frame& f, const FrictionHill& hill, bool exitMarch) {
+  const MarchSteps& march = exitMarch ? hill.exitMarch : hill.entryMarch;
   std::vector<Polyline> runs;
   std::size_t n = std::min({march.X.size(), march.P.size(), march.SL_ST.size()});
   for (std::size_t i = 0; i < n;) {
-    if (march.SL_ST[i] != 2) {
+    if (march.SL_ST[i] != 2 || !feltAt(hill, exitMarch, march.X[i])) {
       ++i;
       continue;
     }
     std::size_t j = i;
-    while (j + 1 < n && march.SL_ST[j + 1] == 2) ++j;
+    while (j + 1 < n && march.SL_ST[j + 1] == 2 && feltAt(hill, exitMarch, march.X[j + 1])) ++j;
     std::size_t last = std::min(j + 1, std::min(march.X.size(), march.P.size()) - 1);
     std::vector<double> xs(march.X.begin() + i, march.X.begin() + last + 1);
     std::vector<double> ps(march.P.begin() + i, march.P.begin() + last + 1);
+    if (!feltAt(hill, exitMarch, xs.back())) xs.back() = hill.neutral->X, ps.back() = hill.neutral->P;
     addRuns(runs, pixelRuns(f, xs, ps, xs.size()));
     i = j + 1;
   }
@@ -209,9 +245,11 @@ PanelPlan planPanel(const Frame& frame, const FrictionHill& hill, Quantity q) {
   plan.entry = pixelRuns(frame, en.X, valuesOf(en, q), en.X.size());
   addRuns(plan.obstacles.lines, plan.exit);
   addRuns(plan.obstacles.lines, plan.entry);
+  plan.exitStrip = stripRuns(frame, hill, true, q);
+  plan.entryStrip = stripRuns(frame, hill, false, q);
   if (q == Quantity::pressure) {
-    plan.exitStick = stickRuns(frame, ex);
-    plan.entryStick = stickRuns(frame, en);
+    plan.exitStick = stickRuns(frame, hill, true);
+    plan.entryStick = stickRuns(frame, hill, false);
     plan.rk = rkRuns(frame, hill);
     addRuns(plan.obstacles.lines, plan.rk);
   }
@@ -227,12 +265,18 @@ bool anyFinite(const std::vector<double>& values) {
   return std::any_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
+// Whether the strip sticks anywhere it feels a march.
 bool anySticks(const FrictionHill& hill) {
-  for (const MarchSteps* m : {&hill.exitMarch, &hill.entryMarch}) {
-    if (std::count(m->SL_ST.begin(), m->SL_ST.end(), 2) > 0) return true;
+  for (const bool exitMarch : {true, false}) {
+    const MarchSteps& m = exitMarch ? hill.exitMarch : hill.entryMarch;
+    for (std::size_t i = 0; i < m.SL_ST.size() && i < m.X.size(); ++i) {
+      if (m.SL_ST[i] == 2 && feltAt(hill, exitMarch, m.X[i])) return true;
+    }
   }
   return false;
 }
+
+bool hasNeutral(const FrictionHill& hill) { return hill.neutral && std::isfinite(hill.neutral->X); }
 
 LegendEntry lineEntry(const std::string& text, const std::string& cls, const LineStyle& style) {
   LegendEntry e;
@@ -245,6 +289,12 @@ LegendEntry lineEntry(const std::string& text, const std::string& cls, const Lin
 std::vector<LegendEntry> legendEntries(const FrictionHill& hill, Quantity q) {
   std::vector<LegendEntry> entries = {lineEntry("exit march", "exit", kExitStyle),
                                       lineEntry("entry march", "entry", kEntryStyle)};
+  if (hasNeutral(hill)) {
+    entries = {lineEntry("exit march, exit plane to XN", "strip exit", kExitStrip),
+               lineEntry("entry march, XN to entry plane", "strip entry", kEntryStrip),
+               lineEntry("exit march past XN (not felt)", "exit", kExitFaint),
+               lineEntry("entry march past XN (not felt)", "entry", kEntryFaint)};
+  }
   if (q == Quantity::force) return entries;
   if (anyFinite(hill.exitMarch.RK) || anyFinite(hill.entryMarch.RK)) {
     entries.push_back(lineEntry("RK yield stress", "rk", kRkStyle));
@@ -277,6 +327,11 @@ void planWithLegend(PanelPlan& plan, std::optional<Box>& legend, const Frame& fr
                : std::optional<Box>(boxAt(f.area.x1 + 14, f.area.y0, size.width(), size.height()));
 }
 
+// The title, saying so when the pass has no neutral point.
+std::string titleOf(const FrictionHill& hill) {
+  return hill.neutral ? hill.title : "No neutral point: " + hill.title;
+}
+
 std::string axisTitle(const std::string& name, const std::string& unit) {
   return unit.empty() ? name : name + " (" + unit + ")";
 }
@@ -284,7 +339,7 @@ std::string axisTitle(const std::string& name, const std::string& unit) {
 // Header lines from the top: title, subtitle, note, plane marks; returns
 // the y where the top panel starts.
 double layoutHeader(Layout& layout, const FrictionHill& hill) {
-  double y = layoutTitles(hill.title, hill.subtitle, kWidth, layout.titleLines,
+  double y = layoutTitles(titleOf(hill), hill.subtitle, kWidth, layout.titleLines,
                          layout.subtitleLines, layout.subtitleY);
   if (!hill.neutral) layout.noteY = y += 20;
   if (std::isfinite(hill.contactLength)) layout.planeY = y += 22;
@@ -306,7 +361,7 @@ Layout layoutHill(const FrictionHill& hill) {
            x,
            f,
            axisTitle("X from the exit plane", hill.units.length),
-           axisTitle("F", hill.units.force)};
+           axisTitle("F", hill.units.force) + ", compression positive"};
   fitAxes(pf);
   fitAxes(ff);
   planWithLegend(layout.pressure, layout.pressureLegend, pf, hill, Quantity::pressure);
@@ -379,8 +434,11 @@ void drawPanel(SvgWriter& svg, const Layout& layout, const PanelPlan& plan, cons
   drawStick(svg, plan.entryStick, "stick entry", kEntryStyle);
   if (!plan.rk.empty()) drawCurve(svg, plan.rk, "curve rk", kRkStyle);
   if (plan.rkLabel) drawLabel(svg, *plan.rkLabel, "rk-label");
-  drawCurve(svg, plan.exit, "curve exit", kExitStyle);
-  drawCurve(svg, plan.entry, "curve entry", kEntryStyle);
+  const bool split = !plan.exitStrip.empty() || !plan.entryStrip.empty();
+  drawCurve(svg, plan.exit, "curve exit", split ? kExitFaint : kExitStyle);
+  drawCurve(svg, plan.entry, "curve entry", split ? kEntryFaint : kEntryStyle);
+  if (!plan.exitStrip.empty()) drawCurve(svg, plan.exitStrip, "strip exit", kExitStrip);
+  if (!plan.entryStrip.empty()) drawCurve(svg, plan.entryStrip, "strip entry", kEntryStrip);
   drawNeutralMarker(svg, plan);
   drawAxes(svg, plan.frame, layout.yTitleX);
   drawLegend(svg, legend, entries);
@@ -439,7 +497,7 @@ std::string frictionHillSvg(const FrictionHill& hill, Embedding embedding) {
   Layout layout = layoutHill(hill);
   SvgWriter svg;
   openSvg(svg, layout.width, layout.height, "friction-hill", embedding == Embedding::standalone);
-  svg.text("title", {}, hill.title);
+  svg.text("title", {}, titleOf(hill));
   svg.leaf("rect", {{"class", "background"},
                     {"width", num(layout.width)},
                     {"height", num(layout.height)},

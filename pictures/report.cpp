@@ -23,6 +23,7 @@ section.pass table.inputs, section.pass table.summary { display: inline-table; v
   margin-right: 2.5rem; }
 caption { text-align: left; font-weight: bold; padding: 0.2rem 0; }
 th, td { padding: 0.15rem 0.7rem; border-bottom: 1px solid #e2e2e2; text-align: left; }
+table.pass-index { font-size: 0.9rem; }
 td.value, table.steps td { text-align: right; font-variant-numeric: tabular-nums; }
 table.steps { font-size: 0.8rem; }
 table.steps th { background: #f0f0f0; position: sticky; top: 0; text-align: right; }
@@ -106,7 +107,38 @@ void ReportWriter::begin(const ReportHeader& header) {
   out_ << inputs << "</header>\n<main>\n";
 }
 
+void ReportWriter::indexPasses(std::vector<std::string> columns, std::iostream& rows) {
+  indexColumns_ = std::move(columns);
+  indexRows_ = &rows;
+}
+
+// The index before everything else of the main part, once; an empty spool
+// is not copied (it would set failbit on the page's stream).
+void ReportWriter::writeIndex() {
+  if (indexRows_ == nullptr || indexWritten_) return;
+  indexWritten_ = true;
+  out_ << "<section class=\"pass-index\">\n<h2>Passes</h2>\n<table class=\"pass-index\">\n<thead>\n<tr>"
+       << "<th scope=\"col\">pass</th>";
+  for (const std::string& column : indexColumns_) out_ << "<th scope=\"col\">" << esc(column) << "</th>";
+  out_ << "</tr>\n</thead>\n<tbody>\n";
+  if (passes_ > 0) {
+    indexRows_->flush();
+    indexRows_->seekg(0);
+    out_ << indexRows_->rdbuf();
+  }
+  out_ << "</tbody>\n</table>\n</section>\n";
+}
+
+void ReportWriter::passSection(std::string_view body, std::string_view heading, const std::vector<std::string>& cells) {
+  passSection(body);
+  if (indexRows_ == nullptr) return;
+  *indexRows_ << "<tr><td><a href=\"#pass-" << passes_ << "\">" << esc(std::string(heading)) << "</a></td>";
+  for (const std::string& cell : cells) *indexRows_ << "<td class=\"value\">" << esc(cell) << "</td>";
+  *indexRows_ << "</tr>\n";
+}
+
 void ReportWriter::chart(const Chart& chart, const std::string& caption) {
+  writeIndex();
   if (!chartsOpen_) out_ << "<section class=\"charts\">\n<h2>Charts</h2>\n";
   chartsOpen_ = true;
   out_ << "<figure class=\"chart-figure\">\n" << chartSvg(chart, Embedding::inlineHtml);
@@ -129,6 +161,7 @@ void ReportWriter::passSection(std::string_view body) {
 // With a spool, its sections follow the charts (an empty spool would set
 // failbit on the page's stream, so it is copied only when it holds any).
 void ReportWriter::end() {
+  writeIndex();
   closeCharts();
   if (spool_ && passes_ > 0) {
     spool_->flush();

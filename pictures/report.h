@@ -22,7 +22,8 @@
 //   ReportWriter report(file, spool);   // begin(); pass()...; chart()...; end()
 //
 // Structure, with class names for tests and tools: header.report-header
-// (h1, p.date, table.inputs); section.charts with figure.chart-figure
+// (h1, p.date, table.inputs); with indexPasses, section.pass-index (table
+// with one tr a pass, its first cell a link to "#pass-N"); section.charts with figure.chart-figure
 // (holding svg.chart); per pass section.pass (id "pass-N", N from 1) with
 // h2, p.note, table.inputs, table.summary, figure.hill-figure (holding
 // svg.friction-hill), and one details.steps per step
@@ -91,14 +92,27 @@ class ReportWriter {
   void pass(const PassReport& pass) { passSection(passSectionBody(pass)); }
   // One pass from its passSectionBody() text, numbered in the order given.
   void passSection(std::string_view body);
+
+  // An index of the passes first on the page (before the charts and the
+  // sections): one row a pass, its heading linked to its section, then
+  // `cells` under `columns`. Its rows wait in `rows` (readable and
+  // writable, e.g. a temporary file); needs the writer with a spool, so
+  // that the sections come after it. Call before the first pass.
+  void indexPasses(std::vector<std::string> columns, std::iostream& rows);
+  // A pass section and its row of the index.
+  void passSection(std::string_view body, std::string_view heading, const std::vector<std::string>& cells);
   // Closes the page (after the spooled passes); takes nothing after this.
   void end();
 
  private:
   void closeCharts();
+  void writeIndex();
 
   std::ostream& out_;
   std::iostream* spool_ = nullptr;
+  std::iostream* indexRows_ = nullptr;
+  std::vector<std::string> indexColumns_;
+  bool indexWritten_ = false;
   int passes_ = 0;
   bool chartsOpen_ = false;
 };

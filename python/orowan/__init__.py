@@ -22,6 +22,8 @@ from ._arguments import MAX_TABLE_POINTS
 from ._hot import HOT_ARGUMENTS as _HOT_ARGUMENTS
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
 
+__version__ = _orowan.VERSION
+
 # Shown as orowan.PassResult and orowan.PassFault (help, tracebacks, repr).
 PassResult.__module__ = PassFault.__module__ = __name__
 
@@ -110,7 +112,7 @@ def _solve_schedule(requests, carries):
     return answers
 
 
-def solve_many(passes, jobs=None, *, errors="raise", steps=True):
+def solve_many(passes, jobs=None, *, errors="raise", steps=None, keep=()):
     """Solves many passes on `jobs` threads (None: every core) with the GIL
     released; returns their results in the order of `passes`.
 
@@ -129,6 +131,12 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
              solved; "return": the PassFault stands in that pass's place.
     steps    False keeps no step arrays (exit and entry are None): a pass's
              steps take some 48 KB, a sweep's summaries a few hundred bytes.
+             None (the default): steps for a single pass, none for more, so
+             that a large sweep fits in memory; True keeps them for every pass.
+    keep     names of columns (or keys) of `passes` that are not arguments,
+             such as a coil or pass number: each result carries them unchanged
+             in result.kept, its summary() and its to_frame(); any other
+             unknown column is refused.
 
     A bad argument of any pass raises ValueError or TypeError naming the
     pass (passes[i]) before anything is solved; a curve whose table cannot
@@ -138,10 +146,14 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
     """
     if errors not in ("raise", "return"):
         raise ValueError(f"errors: expected 'raise' or 'return', got {errors!r}")
-    if not isinstance(steps, bool):
-        raise TypeError(f"steps: expected True or False, got {steps!r}")
+    if steps is not None and not isinstance(steps, bool):
+        raise TypeError(f"steps: expected True, False or None, got {steps!r}")
     threads = _arguments.jobs(jobs)
-    requests, carries = _arguments.requests(passes, steps)
+    keep = _arguments.kept_names(keep)
+    passes = _arguments.rows(passes)
+    kept = [{name: row.get(name) for name in keep} for row in passes]
+    passes = [{k: v for k, v in row.items() if k not in keep} for row in passes] if keep else passes
+    requests, carries = _arguments.requests(passes, len(passes) <= 1 if steps is None else steps)
     answers = _solve_schedule(requests, carries) if any(carries) else \
         _orowan.solve_many(requests, threads)
     for i, answer in enumerate(answers):
@@ -149,7 +161,7 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
             raise ValueError(f"passes[{i}]: {answer.refusal}")
         if answer.status in ("out of memory", "not solved"):
             raise MemoryError(f"passes[{i}]: {answer.status} (keep fewer steps: steps=False)")
-    results = [_result(answer, i, raise_fault=False) for i, answer in enumerate(answers)]
+    results = [_result(answer, i, raise_fault=False, kept=kept[i]) for i, answer in enumerate(answers)]
     if errors == "raise":
         for result in results:
             if isinstance(result, PassFault):
@@ -157,7 +169,7 @@ def solve_many(passes, jobs=None, *, errors="raise", steps=True):
     return results
 
 
-def _result(answer, index, raise_fault=True):
+def _result(answer, index, raise_fault=True, kept=None):
     """A PassResult, or the PassFault (raised, or returned)."""
     if answer.status == "refused":
         raise ValueError(answer.refusal)
@@ -166,4 +178,4 @@ def _result(answer, index, raise_fault=True):
         if raise_fault:
             raise fault
         return fault
-    return PassResult(answer)
+    return PassResult(answer, kept)

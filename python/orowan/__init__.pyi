@@ -10,6 +10,7 @@ __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
 
 STEP_COLUMNS: tuple[str, ...]
 CONVERGED_STEP_COLUMNS: tuple[str, ...]
+__version__: str
 MAX_TABLE_POINTS: int
 
 Number = Union[float, int, np.floating, np.integer]
@@ -35,6 +36,7 @@ class PassResult:
     status: str
     solver: str
     inputs: dict[str, Optional[float]]
+    kept: dict[str, Any]
     reduction_ratio: float
     contact_length: float
     contact_angle: float
@@ -75,6 +77,7 @@ class PassResult:
     @property
     def curve_table(self) -> Optional[tuple[npt.NDArray[np.float32], npt.NDArray[np.float32]]]: ...
     def summary(self) -> dict[str, Any]: ...
+    def title(self) -> str: ...
     def to_frame(self, side: Optional[Literal["exit", "entry"]] = ...) -> Any: ...
     def plot(self, ax: Any = ...) -> Any: ...
 
@@ -98,4 +101,5 @@ def solve(R: Number, H1: Number, H2: Number, Y: Optional[Number] = ..., SGB: Num
 
 def solve_many(passes: Union[Iterable[Mapping[str, Any]], Any], jobs: Optional[int] = ..., *,
                errors: Literal["raise", "return"] = ...,
-               steps: bool = ...) -> list[Union[PassResult, PassFault]]: ...
+               steps: Optional[bool] = ...,
+               keep: Union[str, Iterable[str]] = ...) -> list[Union[PassResult, PassFault]]: ...

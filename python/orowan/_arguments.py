@@ -115,11 +115,32 @@ def flow_curve(value):
     return (kind, params["K"], params["N"], params.get("EPS0", 0.0), params.get("S0", 0.0))
 
 
+def _check_pass(R, H1, H2, Y, U, friction_table):
+    """What a pass needs beyond numbers the console reads: positive sizes
+    and yield stress, a friction that is not negative, and a reduction
+    (H2 below H1), each as the single-precision value the analysis takes."""
+    for name, value in (("R", R), ("H1", H1), ("H2", H2), ("Y", Y)):
+        if value is not None and not single(value) > 0:
+            raise ValueError(f"{name}: must be above 0, got {value!r}")
+    if U is not None and not single(U) >= 0:
+        raise ValueError(f"U: the friction coefficient must not be negative, got {U!r}")
+    if friction_table is not None and not np.all(friction_table[1] >= 0):
+        raise ValueError(f"friction_table: the friction must not be negative, got "
+                         f"{friction_table[1].tolist()}")
+    if not single(H2) < single(H1):
+        relation = "equals" if single(H2) == single(H1) else "is above"
+        raise ValueError(f"H2: the exit thickness {H2!r} {relation} the entry thickness H1 = {H1!r}; "
+                         f"a pass must reduce the strip")
+
+
 def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
             yield_table=None, friction_table=None, solver="console", E=None, NU=None, V=None,
-            steps=True, flow=None, **hot):
+            steps=True, checked=True, flow=None, **hot):
     """The checked arguments of one pass as a request of the compiled part;
-    with `flow` a hot pass of that law and the hot arguments `hot`."""
+    with `flow` a hot pass of that law and the hot arguments `hot`.
+    checked=False leaves out the pass's own bounds (_check_pass), so that
+    the tests can hand the analysis the passes the calculator itself takes
+    (zero sizes, no reduction, negative friction) and compare its faults."""
     from ._hot import HOT_ARGUMENTS, hot_values
     for name in hot:
         if name not in HOT_ARGUMENTS:
@@ -152,12 +173,16 @@ def request(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,
             if value is not None:
                 raise ValueError(f"{name}: not available with solver='converged' (it takes a "
                                  f"constant yield stress and friction, no flattening or speed)")
+    R, H1, H2 = number("R", R), number("H1", H1), number("H2", H2)
+    Y = None if Y is None else number("Y", Y)
+    U = None if U is None else number("U", U)
+    friction_table = None if friction_table is None else table("friction_table", friction_table)
+    if checked:
+        _check_pass(R, H1, H2, Y, U, friction_table)
     made = _orowan.Request(
-        R=number("R", R), H1=number("H1", H1), H2=number("H2", H2),
-        Y=None if Y is None else number("Y", Y), SGB=number("SGB", SGB),
-        SGF=number("SGF", SGF), U=None if U is None else number("U", U),
+        R=R, H1=H1, H2=H2, Y=Y, SGB=number("SGB", SGB), SGF=number("SGF", SGF), U=U,
         yield_table=None if yield_table is None else table("yield_table", yield_table),
-        friction_table=None if friction_table is None else table("friction_table", friction_table),
+        friction_table=friction_table,
         curve=None if curve is None else flow_curve(curve), eps=eps, solver=solver,
         steps=bool(steps), **rolls)
     if law is not None:
@@ -183,6 +208,24 @@ def _rolls(E, NU, V):
         if single(V) < 0:
             raise ValueError(f"V: the roll speed cannot be negative, got {V!r}")
     return rolls
+
+
+def kept_names(keep):
+    """solve_many's keep: column names that are not a pass's arguments."""
+    if isinstance(keep, str):
+        keep = (keep,)
+    try:
+        names = tuple(keep)
+    except TypeError:
+        raise TypeError(f"keep: expected a sequence of column names, got {keep!r}") from None
+    for name in names:
+        if not isinstance(name, str) or not name:
+            raise TypeError(f"keep: expected column names, got {name!r}")
+        if name in ARGUMENT_NAMES or name in CURVE_COLUMNS:
+            raise ValueError(f"keep: {name!r} is an argument of a pass, not a column to carry")
+    if len(set(names)) != len(names):
+        raise ValueError(f"keep: a name given twice in {list(names)}")
+    return names
 
 
 def jobs(value):
@@ -251,7 +294,7 @@ def _curve_of_columns(row):
     return args
 
 
-def requests(passes, steps):
+def requests(passes, steps, checked=True):
     """The requests of solve_many's passes. A pass without H1 takes the H2
     of the pass before and, unless it gives eps, the strain that pass left
     (a strip through a schedule of passes, as the batch tool's lines)."""
@@ -285,7 +328,7 @@ def requests(passes, steps):
                     raise TypeError(f"{name}: missing")
             if args.get("eps") is None:
                 args.pop("eps", None)
-            out.append(request(**args, steps=steps))
+            out.append(request(**args, steps=steps, checked=checked))
             carries.append(carried)
             before = (args["H2"], _strain_out(args["H1"], args["H2"], args.get("eps", 0.0)))
         except (TypeError, ValueError) as e:

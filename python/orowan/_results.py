@@ -67,6 +67,8 @@ class PassResult:
                         loads are NaN), or "not converged" (converged solver:
                         the values of its finest grid)
     solver              "console" or "converged"
+    kept                the columns solve_many's keep carried (coil, pass, ...),
+                        unchanged; also in summary() and to_frame()
     inputs              R, H1, H2, Y, SGB, SGF, U as the analysis took them
                         (single-precision values; Y or U None when a table or
                         curve gave them)
@@ -102,24 +104,43 @@ class PassResult:
     solver they are double precision. Values that do not exist are NaN.
     """
 
-    __slots__ = ("status", "solver", "inputs") + _VALUE_FIELDS + _HOT_FIELDS + (
+    __slots__ = ("status", "solver", "inputs", "kept") + _VALUE_FIELDS + _HOT_FIELDS + (
         "_answer", "_steps", "_curve_table")
 
-    def __init__(self, answer):
-        """From an answer of the compiled part (made by solve, solve_many)."""
-        self.status = answer.status
-        self.solver = answer.solver
-        self.inputs = dict(zip(_INPUT_NAMES, answer.inputs()))
+    def __init__(self, answer, kept=None):
+        """From an answer of the compiled part (made by solve, solve_many);
+        `kept`: the columns solve_many's keep carries."""
+        put = object.__setattr__  # a result is read-only once made
+        put(self, "kept", _ReadOnlyDict(kept or {}))
+        put(self, "status", answer.status)
+        put(self, "solver", answer.solver)
+        put(self, "inputs", _ReadOnlyDict(zip(_INPUT_NAMES, answer.inputs())))
         for name, value in zip(_VALUE_FIELDS, answer.values()):
-            setattr(self, name, value)
+            put(self, name, value)
         for name, value in zip(_HOT_FIELDS, answer.hot_values()):
-            setattr(self, name, value)
-        self._answer = answer
-        self._steps = {}
-        self._curve_table = False
+            put(self, name, value)
+        put(self, "_answer", answer)
+        put(self, "_steps", {})
+        put(self, "_curve_table", False)
+
+    def __setattr__(self, name, value):
+        raise AttributeError(f"PassResult is read-only: cannot set {name}")
+
+    def __delattr__(self, name):
+        raise AttributeError(f"PassResult is read-only: cannot delete {name}")
+
+    def __reduce__(self):
+        """Pickled as its values and arrays (the compiled answer stays behind),
+        so that results cross process boundaries (ProcessPoolExecutor)."""
+        state = {name: getattr(self, name) for name in ("status", "solver") + _VALUE_FIELDS + _HOT_FIELDS}
+        state["inputs"] = dict(self.inputs)
+        state["kept"] = dict(self.kept)
+        state["steps"] = {side: self._side(side) for side in ("exit", "entry")}
+        state["curve_table"] = self.curve_table
+        return (_restored_result, (state,))
 
     def _side(self, side):
-        if side not in self._steps:
+        if side not in self._steps and self._answer is not None:
             steps = self._answer.steps(side)
             for array in (steps or {}).values():
                 array.flags.writeable = False
@@ -140,7 +161,7 @@ class PassResult:
     def curve_table(self):
         """(positions, values) of the yield table built from the flow curve."""
         if self._curve_table is False:
-            self._curve_table = self._answer.curve_table()
+            object.__setattr__(self, "_curve_table", self._answer.curve_table())
         return self._curve_table
 
     def summary(self):
@@ -152,7 +173,44 @@ class PassResult:
             value = getattr(self, name)
             if value is not None and not (isinstance(value, float) and math.isnan(value)):
                 out[name] = value
+        # the inputs the analysis took, after the values (a row of a sweep
+        # names its pass); those a table or curve gave instead are left out
+        out.update((name, value) for name, value in self.inputs.items() if value is not None)
+        out.update(self.kept)  # solve_many's keep, as given
         return out
+
+    def _plot_felt(self, ax, exit_, entry, xn):
+        """Each march's part the strip feels, bold and ending at the neutral
+        point; the rest faint; sticking bands on the felt parts only."""
+        pn = self.neutral_pressure
+        for steps, felt, colour, light, dash, name in (
+                (exit_, exit_["X"] <= xn, "#0072B2", "#9ac4e2", "-", "exit march, exit plane to XN"),
+                (entry, entry["X"] >= xn, "#D55E00", "#eeb28c", "--", "entry march, XN to entry plane")):
+            ax.plot(steps["X"], steps["P"], color=light, linewidth=1.2, linestyle=dash,
+                    label=name.split(",")[0] + " past XN (not felt)")
+            ax.plot(np.append(steps["X"][felt], xn), np.append(steps["P"][felt], pn), color=colour,
+                    linewidth=2.6, linestyle=dash, label=name)
+            if "SL/ST" in steps and np.any(felt & (steps["SL/ST"] == 2)):
+                band = np.where(felt & (steps["SL/ST"] == 2), steps["P"], np.nan)  # gaps where it slips
+                ax.plot(steps["X"], band, color=colour, alpha=0.3, linewidth=9, solid_capstyle="butt",
+                        label=f"strip sticks ({name.split(',')[0]})")
+
+    def title(self):
+        """The inputs as a line, as the batch tool titles the pass's picture:
+        "R 100 mm, H1 2 → H2 1.5 mm, Y 20 kgf/mm², ..."; "No neutral point:
+        " before them for a pass without one."""
+        units = {"R": "mm", "H2": "mm", "Y": "kgf/mm²", "SGB": "kgf/mm²", "SGF": "kgf/mm²"}
+        pieces = []
+        for name, value in self.inputs.items():
+            if value is None:
+                continue
+            text = f"{name} {_shortest(value)}" + (f" {units[name]}" if name in units else "")
+            if name == "H2" and pieces and pieces[-1].startswith("H1 "):
+                pieces[-1] += " → " + text
+            else:
+                pieces.append(text)
+        text = ", ".join(pieces)
+        return "No neutral point: " + text if self.status == "no neutral point" else text
 
     def to_frame(self, side=None):
         """The steps as a pandas DataFrame: columns side ("exit" or
@@ -168,22 +226,32 @@ class PassResult:
             if steps is None:
                 raise ValueError("to_frame: this result keeps no steps (solve_many with steps=False)")
             n = len(steps["X"])
-            frame = pd.DataFrame({"side": [s] * n, "step": np.arange(1, n + 1, dtype=np.int32)})
+            columns = {name: [value] * n for name, value in self.kept.items()}  # solve_many's keep first
+            columns.update({"side": [s] * n, "step": np.arange(1, n + 1, dtype=np.int32)})
+            frame = pd.DataFrame(columns)
             frames.append(frame.join(pd.DataFrame(steps)))
         return pd.concat(frames, ignore_index=True)
 
     def plot(self, ax=None):
-        """The friction hill: the roll pressure P of both marches against X,
-        the neutral point and the yield stress RK, on `ax` (a new figure's
-        axes when None). Returns the axes. Needs matplotlib."""
+        """The friction hill: the roll pressure P the strip feels (the exit
+        march from the exit plane to the neutral point, the entry march from
+        there to the entry plane) in bold, each march past the neutral point
+        thin and light, sticking shaded where the strip feels it, the neutral
+        point and the yield stress RK, on `ax` (a new figure's axes when
+        None), titled as the batch tool's picture. Returns the axes. Needs
+        matplotlib."""
         if ax is None:
             plt = _import("matplotlib.pyplot", "PassResult.plot", "python3-matplotlib")
             ax = plt.figure().add_subplot()
         exit_, entry = self.exit, self.entry
         if exit_ is None:
             raise ValueError("plot: this result keeps no steps (solve_many with steps=False)")
-        ax.plot(exit_["X"], exit_["P"], label="P, exit-side march")
-        ax.plot(entry["X"], entry["P"], label="P, entry-side march")
+        xn = self.neutral_position
+        if math.isnan(xn):
+            ax.plot(exit_["X"], exit_["P"], color="#0072B2", label="P, exit march")
+            ax.plot(entry["X"], entry["P"], color="#D55E00", linestyle="--", label="P, entry march")
+        else:
+            self._plot_felt(ax, exit_, entry, xn)
         if "RK" in exit_:
             ax.plot(exit_["X"], exit_["RK"], linestyle="--", color="grey", label="RK")
         elif self.inputs["Y"] is not None:
@@ -192,9 +260,10 @@ class PassResult:
         if not math.isnan(self.neutral_position):
             ax.scatter([self.neutral_position], [self.neutral_pressure], color="black", zorder=3,
                        label=f"neutral point, X = {self.neutral_position:.3g} mm")
+        ax.set_title(self.title(), fontsize="small")
         ax.set_xlabel("X, mm from the exit plane")
         ax.set_ylabel("P, kgf/mm²")
-        ax.legend()
+        ax.legend(fontsize="small")
         return ax
 
     def __repr__(self):
@@ -203,6 +272,40 @@ class PassResult:
                            for name in ("rolling_force", "torque", "torque_arm",
                                         "neutral_position", "mean_roll_pressure"))
         return f"PassResult(status={self.status!r}, {values})"
+
+
+class _ReadOnlyDict(dict):
+    """A result's inputs: a dict that cannot be changed in place."""
+
+    def _read_only(self, *args, **kwargs):
+        raise TypeError("PassResult.inputs is read-only")
+
+    __setitem__ = __delitem__ = update = pop = popitem = clear = setdefault = _read_only
+
+    def __reduce__(self):
+        return (_ReadOnlyDict, (dict(self),))
+
+
+def _restored_result(state):
+    """A PassResult from its pickled state (PassResult.__reduce__)."""
+    result = PassResult.__new__(PassResult)
+    put = object.__setattr__
+    for name in ("status", "solver") + _VALUE_FIELDS + _HOT_FIELDS:
+        put(result, name, state[name])
+    put(result, "inputs", _ReadOnlyDict(state["inputs"]))
+    put(result, "kept", _ReadOnlyDict(state["kept"]))
+    put(result, "_answer", None)
+    put(result, "_steps", state["steps"])
+    put(result, "_curve_table", state["curve_table"])
+    for steps in state["steps"].values():
+        for array in (steps or {}).values():
+            array.flags.writeable = False
+    return result
+
+
+def _shortest(x):
+    """The shortest text that reads back to the single value x ("100", "1.5")."""
+    return np.format_float_positional(np.float32(x), unique=True, trim="-")
 
 
 def _float32_text(x):

@@ -324,6 +324,7 @@ PYBIND11_MODULE(_orowan, m) {
     py::gil_scoped_release release;
     return timeLibraryPass(count);
   }, py::arg("count"));
+  m.attr("VERSION") = OROWAN_VERSION;
   m.attr("MAX_TABLE_POINTS") = orowan::kMaxTablePoints;
   m.attr("DEFAULT_POISSON_RATIO") = static_cast<double>(orowan::passes::kDefaultPoissonRatio);
   m.def("strain_out", [](double H1, double H2, double eps) {

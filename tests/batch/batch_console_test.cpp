@@ -35,8 +35,8 @@ const Pass kPasses[] = {
     {"300", "4", "3.4", "30", "8", "12", "0.1"},          // tensions
     {"100", "2", "1.5", "20", "0", "30", "0.05"},         // no neutral point
     {"100", "2", "1.5", "20", "0", "0", "0"},             // divide by zero
-    {"100", "1.5", "2", "20", "0", "0", "0.1"},           // square root domain
-    {"100", "2", "2", "20", "0", "0", "0.1"},             // invalid (torque arm)
+    {"100", "1.5", "2", "20", "0", "0", "0.1"},           // square root domain (refused by the batch tool)
+    {"100", "2", "2", "20", "0", "0", "0.1"},             // invalid, torque arm (refused by the batch tool)
     {"3.4028234E38", "2", "1.5", "20", "0", "0", "0.1"},  // overflow
     {"100", "2", "1.5", "20", "0", "5000", "0.1"},        // domain error inside the march
 };
@@ -93,14 +93,19 @@ void expectSameSummary(const std::string& console, const std::string& csv, std::
 
 TEST(BatchConsoleTest, EveryPrintedFieldAndFaultMatchesTheConsole) {
   const auto batch = runTool({"--jobs", "2"}, {.input = batchInput()});
-  ASSERT_EQ(batch.status, 0) << batch.err;
+  ASSERT_EQ(batch.status, 1) << batch.err;  // the lines without a reduction
   const auto status = columnOf(batch.out, "status");
   ASSERT_EQ(status.size(), std::size(kPasses));
-  int faults = 0, noNeutralPoint = 0, summaries = 0;
+  int faults = 0, noNeutralPoint = 0, summaries = 0, refused = 0;
   for (std::size_t i = 0; i < std::size(kPasses); ++i) {
     const auto console = runTool({}, {.input = consoleInput(kPasses[i]), .binary = OROWAN_BINARY});
     std::smatch fault;
     if (std::regex_search(console.err, fault, std::regex("run-time error (M[0-9]+): MATH\r\n- ([^\r]*)"))) {
+      // H2 not below H1: the console faults, the batch tool refuses the line in words
+      if (status[i] == "error" && ++refused) {
+        EXPECT_NE(columnOf(batch.out, "message")[i].find("a pass must reduce the strip"), std::string::npos);
+        continue;
+      }
       ++faults;
       EXPECT_EQ(status[i], fault[1].str()) << "pass " << i;
       EXPECT_NE(batch.out.find("," + fault[1].str() + "," + fault[2].str() + ","), std::string::npos) << "pass " << i;
@@ -115,7 +120,8 @@ TEST(BatchConsoleTest, EveryPrintedFieldAndFaultMatchesTheConsole) {
       expectSameSummary(console.out, batch.out, i);
     }
   }
-  EXPECT_EQ(faults, 5);  // each M number of the table, one twice (inside the march)
+  EXPECT_EQ(refused, 2);
+  EXPECT_EQ(faults, 3);  // M6103, M6104 and M6201 inside the march
   EXPECT_EQ(noNeutralPoint, 1);
   EXPECT_EQ(summaries, 6);
 }

@@ -46,21 +46,22 @@ const ValueText kValueTexts[] = {
     {"1E-45", 0x00000001u, ""},
     {"3.4028234E38", 0x7F7FFFFFu, ""},
     {"0.30000000000000004", 0x3E99999Au, ""},
-    {"3.4028235E38", 0, "column R: expected a number within the single-precision range, found \"3.4028235E38\" (F6104)"},
-    {"1E400", 0, "column R: expected a number, found \"1E400\" (F6102)"},
+    {"3.4028235E38", 0, "column SGB: expected a number within the single-precision range, found \"3.4028235E38\" (F6104)"},
+    {"1E400", 0, "column SGB: expected a number, found \"1E400\" (F6102)"},
 };
 
 TEST(InputTest, SameValueTextSameFloatFromCsvAndJson) {
   for (const ValueText& c : kValueTexts) {
-    const std::string csv = std::string("R,H1,H2,Y,U\n") + c.text + ",2,1.5,20,0.1\n";
-    const std::string json = std::string("[{\"R\": ") + c.text + ", \"H1\": 2, \"H2\": 1.5, \"Y\": 20, \"U\": 0.1}]";
+    // in SGB, which takes -0 and 0 (R must be above 0)
+    const std::string csv = std::string("SGB,R,H1,H2,Y,U\n") + c.text + ",100,2,1.5,20,0.1\n";
+    const std::string json = std::string("[{\"SGB\": ") + c.text + ", \"R\": 100, \"H1\": 2, \"H2\": 1.5, \"Y\": 20, \"U\": 0.1}]";
     for (const std::string& input : {csv, json}) {
       const auto jobs = jobsOf(input);
       ASSERT_EQ(jobs.size(), 1u) << input;
       EXPECT_EQ(jobs[0].problem, c.problem) << input;
       if (*c.problem != '\0') continue;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[orowan::batch::kR]), c.bits) << input;
-      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].request.input.R), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].typed[orowan::batch::kSGB]), c.bits) << input;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(jobs[0].request.input.SGB), c.bits) << input;
     }
   }
 }
@@ -98,7 +99,7 @@ const LineCase kLines[] = {
      {{1, "column R: expected a number, found true"},
       {2, "column R: expected a number, found an array"},
       {3, "column R: expected a number, found an object"},
-      {4, "column \"Q\": unknown column; the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA"},
+      {4, "column R: missing"},  // Q is ignored (a note for the run)
       {5, "column R: named twice"},
       {6, "expected an object of column values, found \"5\""}}},
     {"JSON invalid inside an object, on its own line", "[{\"R\":100,\n\"U\":: 1}, {\"R\":1,\"H1\":2,\"H2\":1,\"Y\":2,\"U\":0.1}]",
@@ -108,7 +109,7 @@ const LineCase kLines[] = {
     {"JSON object not closed", "[{\"R\":1,\n\"H1\":2", {{1, "the input ends inside an element of the array"}}},
     {"JSON text after the array", "[]\nx", {{2, "text after the array's closing ]"}}},
     {"JSON trailing comma", "[{\"R\":1,\"H1\":2,\"H2\":1,\"Y\":2,\"U\":0.1},]",
-     {{1, ""}, {1, "expected an element of the array"}}},
+     {{1, ""}, {2, "expected an element of the array"}}},  // a minified array: the line column counts elements
     {"JSON not an array", "{\"R\":1}", {{1, "expected a JSON array of passes ([ ... ])"}}},
 };
 
@@ -133,15 +134,18 @@ TEST(InputTest, ScheduleTakesTheExitThicknessOver) {
   EXPECT_EQ(jobs[2].request.input.H2, 1.0f);
 }
 
-// The header: unknown and repeated columns are reported and ignored;
-// no header at all, or one that is not text, leaves nothing to read.
+// The header: repeated columns are reported and ignored, unknown ones
+// noted (a warning, one for them all); no header at all, or one that is
+// not text, leaves nothing to read.
 TEST(InputTest, HeaderProblems) {
-  orowan::batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U\n"));
+  orowan::batch::ByteSource bytes(std::string_view("R,H1,X,H2,R,Y,U,W\n"));
   auto source = orowan::batch::openPassSource(bytes, orowan::batch::InputFormat::detect);
-  ASSERT_EQ(source->headerProblems().size(), 2u);
-  EXPECT_EQ(source->headerProblems()[0].text,
-            "column \"X\": unknown column (ignored); the columns are R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA");
-  EXPECT_EQ(source->headerProblems()[1].text, "column R: named twice (the second is ignored)");
+  ASSERT_EQ(source->headerProblems().size(), 1u);
+  ASSERT_EQ(source->headerWarnings().size(), 1u);
+  EXPECT_EQ(source->headerWarnings()[0].text,
+            "columns \"X\", \"W\": unknown (ignored; --keep NAME,... carries such columns into the results); the columns are "
+            "R, H1, H2, Y, SGB, SGF, U, CURVE, K, N, EPS0, S0, EPS, E, NU, V, FLOW, C, A, M1 to M9, EPS_MIN, T, TRANSFER, EMISSIVITY, H_CONV, T_AMBIENT, DESCALE, H_WATER, H_CONTACT, T_ROLL, ETA, RHO, CP, ALPHA");
+  EXPECT_EQ(source->headerProblems()[0].text, "column R: named twice (the second is ignored)");
   EXPECT_FALSE(source->names(orowan::batch::kSGB));
   for (const std::string_view bad : {std::string_view("\n\n"), std::string_view("R,\0U\n", 5)}) {
     orowan::batch::ByteSource b(bad);

@@ -520,8 +520,8 @@ struct ControlBytes {
 const ControlBytes kControlBytes[] = {
     {"a file name", {"@\x01"}, "", "in.csv\\x01: cannot open"},
     {"a CSV value", {"@"}, kHeader + "100,2,1.5,20,0,0,0.1\x1b[2J\n", "found \"0.1\\x1b[2J\""},
-    {"a JSON key with a NUL", {"@"}, "[{\"R\":100,\"H1\":2,\"H2\":1.5,\"Y\":20,\"U\":0.1,\"U\\u0000X\":1}]",
-     "column \"U\\x00X\": unknown column"},
+    {"a JSON key with a NUL", {"@"}, "[{\"R\":100,\"H1\":2,\"H2\":1.5,\"Y\":20,\"U\\u0000X\":1}]",
+     "key \"U\\x00X\": unknown"},  // noted, and U is missing
     {"an option's value", {"@", "--units", "si\x7f"}, kHeader + kExample, "si\\x7f"},
 };
 

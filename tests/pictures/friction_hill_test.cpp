@@ -182,17 +182,25 @@ TEST_P(FrictionHillTest, LegendCoversNoCurveMarkerOrLabel) {
   }
 }
 
-// Stick bands run from each sticking step to the start of the next step.
+// Stick bands run from each sticking step to the start of the next step,
+// only where the strip feels the march: the exit march up to the neutral
+// point, the entry march from it (a band that crosses it ends there).
 TEST_P(FrictionHillTest, StickBandsCoverTheStickingSteps) {
   const Element& p = panel("pressure");
   for (auto [march, cls] :
        {std::pair{&hill().exitMarch, "stick exit"}, std::pair{&hill().entryMarch, "stick entry"}}) {
     SCOPED_TRACE(cls);
+    const bool exitSide = std::string(cls) == "stick exit";
+    auto felt = [&](double x) {
+      return hill().neutral && (exitSide ? x <= hill().neutral->X : x >= hill().neutral->X);
+    };
     svgcheck::Run expected;
     for (std::size_t i = 0; i < march->SL_ST.size(); ++i) {
-      bool covered = march->SL_ST[i] == 2 || (i > 0 && march->SL_ST[i - 1] == 2);
-      if (covered && drawable(march->X[i], march->P[i]))
-        expected.push_back({march->X[i], march->P[i]});
+      const bool sticks = march->SL_ST[i] == 2 && felt(march->X[i]);
+      const bool ends = i > 0 && march->SL_ST[i - 1] == 2 && felt(march->X[i - 1]);
+      if (!sticks && !ends) continue;
+      if (!sticks && !felt(march->X[i])) expected.push_back({hill().neutral->X, hill().neutral->P});
+      else if (drawable(march->X[i], march->P[i])) expected.push_back({march->X[i], march->P[i]});
     }
     auto bands = findAll(p, cls);
     if (expected.empty()) {
@@ -244,7 +252,7 @@ TEST_P(FrictionHillTest, NoNonFiniteNumberAnywhere) {
 TEST_P(FrictionHillTest, AxisTitlesCarryTheUnits) {
   const pics::Units& u = hill().units;
   EXPECT_EQ(findOne(panel("pressure"), "axis-title y").allText(), "P (" + u.pressure + ")");
-  EXPECT_EQ(findOne(panel("force"), "axis-title y").allText(), "F (" + u.force + ")");
+  EXPECT_EQ(findOne(panel("force"), "axis-title y").allText(), "F (" + u.force + "), compression positive");  // the sign convention said
   EXPECT_EQ(findOne(panel("force"), "axis-title x").allText(),
             "X from the exit plane (" + u.length + ")");
 }
@@ -298,6 +306,43 @@ TEST(FrictionHill, InlineSvgHasNoDeclarationAndNoIds) {
       pics::frictionHillSvg(orowan::testing::typicalPass(), pics::Embedding::inlineHtml);
   EXPECT_EQ(text.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_EQ(text.find(" id="), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The pressure and force the strip feels, emphasised: the exit march from
+// the exit plane to the neutral point and the entry march from the
+// neutral point to the entry plane, each ending at the neutral point;
+// the marches themselves stay whole beneath (faint). Without a neutral
+// point there is none, and the title says so.
+TEST_P(FrictionHillTest, TheStripsPressureIsEachMarchUpToTheNeutralPoint) {
+  const bool neutral = hill().neutral.has_value();
+  EXPECT_EQ(findOne(svg, "title").allText().rfind("No neutral point: ", 0) == 0, !neutral);
+  for (const char* which : {"pressure", "force"}) {
+    SCOPED_TRACE(which);
+    const Element& p = panel(which);
+    for (const bool exitSide : {true, false}) {
+      const pics::MarchSteps& m = exitSide ? hill().exitMarch : hill().entryMarch;
+      std::vector<const Element*> strips;  // the curve itself, not its legend sample
+      for (const Element* e : findAll(p, exitSide ? "strip exit" : "strip entry"))
+        if (e->name == "path" && *e->attribute("class") == (exitSide ? "strip exit" : "strip entry")) strips.push_back(e);
+      if (!neutral) {
+        EXPECT_TRUE(strips.empty());
+        continue;
+      }
+      svgcheck::Run expected;
+      const std::vector<double>& v = values(m, which);
+      for (std::size_t i = 0; i < m.X.size(); ++i) {
+        if (exitSide ? m.X[i] > hill().neutral->X : m.X[i] < hill().neutral->X) break;
+        if (drawable(m.X[i], v[i])) expected.push_back({m.X[i], v[i]});
+      }
+      expected.push_back({hill().neutral->X, std::string(which) == "pressure" ? hill().neutral->P : hill().neutral->F});
+      ASSERT_EQ(strips.size(), 1u);
+      expectVerticesAt(p, *strips[0], expected);
+    }
+  }
 }
 
 }  // namespace

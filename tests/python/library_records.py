@@ -85,6 +85,25 @@ def _table(text):
     return [float(x) for x, _ in points], [float(v) for _, v in points]
 
 
+def unchecked_solve_many(arguments, jobs):
+    """solve_many over the compiled part without the front end's bounds of
+    a pass (zero sizes, no reduction and negative friction go through as
+    the calculator takes them), so that the module's analysis can be
+    compared with the library on every pass the calculator reads."""
+    from orowan import _arguments, _orowan
+    requests, _ = _arguments.requests(arguments, True, checked=False)
+    answers = _orowan.solve_many(requests, jobs)
+    return [orowan._result(answer, i, raise_fault=False) for i, answer in enumerate(answers)]
+
+
+def refused_by_front_end(p):
+    """Whether solve() refuses the pass typed as the texts `p`: a size or
+    Y not above 0, a negative U, or H2 not below H1 (single values)."""
+    f = {k: np.float32(float(p[k])) for k in ("R", "H1", "H2", "Y", "U") if k in p}
+    return (any(not f[k] > 0 for k in ("R", "H1", "H2", "Y") if k in f)
+            or ("U" in f and not f["U"] >= 0) or not f["H2"] < f["H1"])
+
+
 def module_arguments(p):
     """solve()'s arguments for the pass `p` typed as texts: float(text)."""
     args = {k: float(p[k]) for k in ("R", "H1", "H2", "Y", "SGB", "SGF", "U", "E", "NU", "V")

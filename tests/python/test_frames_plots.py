@@ -49,11 +49,19 @@ def test_plot_draws_both_marches_the_yield_stress_and_the_neutral_point(solver):
     result = orowan.solve(**EXAMPLE, solver=solver)
     ax = result.plot()
     lines = {line.get_label(): line for line in ax.get_lines()}
-    assert sorted(lines) == ["P, entry-side march", "P, exit-side march", "RK"]
-    for side in ("exit", "entry"):
-        x, y = lines[f"P, {side}-side march"].get_data()
+    assert sorted(lines) == ["RK", "entry march past XN (not felt)", "entry march, XN to entry plane",
+                             "exit march past XN (not felt)", "exit march, exit plane to XN"]
+    xn, pn = result.neutral_position, result.neutral_pressure
+    for side, felt in (("exit", lambda x: x <= xn), ("entry", lambda x: x >= xn)):
         steps = getattr(result, side)
+        x, y = lines[f"{side} march past XN (not felt)"].get_data()  # the whole march, faint
         assert np.array_equal(x, steps["X"]) and np.array_equal(y, steps["P"])
+        x, y = lines[next(k for k in lines if k.startswith(f"{side} march,"))].get_data()  # the strip's part
+        keep = felt(steps["X"])
+        assert np.array_equal(x, np.append(steps["X"][keep], xn))
+        assert np.array_equal(y, np.append(steps["P"][keep], pn))
+        assert lines[f"{side} march past XN (not felt)"].get_linewidth() < lines[
+            next(k for k in lines if k.startswith(f"{side} march,"))].get_linewidth()
     rk = lines["RK"].get_ydata()
     assert np.allclose(rk, 1.15 * 20, rtol=1e-6)  # the yield stress of Y = 20
     (points,) = ax.collections
@@ -110,3 +118,24 @@ def test_repr_shows_values_that_read_back_to_the_singles(example):
     for name, text in shown.items():
         assert float(np.float32(text)) == getattr(example, name), name
         assert len(text.replace(".", "").lstrip("0")) <= 9, name  # no digits beyond a single's
+
+
+def test_plot_of_a_pass_without_a_neutral_point_says_so():
+    pytest.importorskip("matplotlib")
+    result = orowan.solve(**dict(EXAMPLE, SGF=25, U=0.05))
+    ax = result.plot()
+    assert ax.get_title().startswith("No neutral point: R 100 mm, H1 2 → H2 1.5 mm")
+    assert sorted(line.get_label() for line in ax.get_lines()) == ["P, entry march", "P, exit march", "RK"]
+
+
+def test_plot_shades_sticking_only_where_the_strip_feels_it():
+    pytest.importorskip("matplotlib")
+    result = orowan.solve(**dict(EXAMPLE, U=0.8))
+    bands = {l.get_label(): l for l in result.plot().get_lines() if l.get_label().startswith("strip sticks")}
+    xn = result.neutral_position
+    for side, felt in (("exit", lambda x: x <= xn), ("entry", lambda x: x >= xn)):
+        steps = getattr(result, side)
+        _, y = bands[f"strip sticks ({side} march)"].get_data()
+        sticks = felt(steps["X"]) & (steps["SL/ST"] == 2)
+        assert sticks.any() and not sticks.all()
+        assert np.array_equal(np.isnan(y), ~sticks)
