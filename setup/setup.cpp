@@ -15,8 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "passes/flow_curve.h"
@@ -38,10 +36,21 @@ constexpr double kLeastReduction = 1e-4;
 // The half width (relative) of a thickness search's first bracket.
 constexpr double kWarmBracket = 0.03;
 
+// A search that ends this far from its share, at a jump into passes that
+// cannot be rolled, has met the edge of what the pass can take.
+constexpr double kWalledMiss = 0.05;
+
+// The exit thicknesses a search has rolled with loads, thickest and
+// thinnest.
+struct Rolled {
+  double least = -INFINITY, most = INFINITY;
+};
+
 struct Marched {
   std::vector<float> H;     // after each pass
   double lastQuotient = 0;  // the last pass's load over its share of the level
   int shortOf = -1;         // the pass that reached the exit gauge before the last
+  int walled = -1;          // the first pass that cannot be rolled to its share
 };
 
 class LoadSearch {
@@ -61,12 +70,17 @@ class LoadSearch {
       const float lo = static_cast<float>(double(coil_.H_exit) * (1 + kLeastReduction));
       if (!(lo < hi)) return m.shortOf = i, m;  // no room left before the exit gauge
       const double share = level * ratios[i];
+      Rolled rolled;
       const auto quotient = [&](double x) -> std::optional<double> {
-        return load(i, H1, static_cast<float>(x), strain) / share;
+        return load(i, H1, static_cast<float>(x), strain, rolled) / share;
       };
       passes::RootOptions o;
       o.targetTolerance = options_.tolerance;
       const passes::RootResult root = findThickness(quotient, i, lo, hi, o);
+      // Ended at the edge of what the pass can roll, short of its share.
+      if (root.status == passes::RootStatus::jump && std::fabs(root.value - 1) > kWalledMiss && m.walled < 0 &&
+          root.rangeHigh * share >= kNoLoad)
+        m.walled = i;
       // Every quotient below 1: even the largest reduction carries less
       // than the level asks, so the level is too high for this pass.
       if (root.status == passes::RootStatus::aboveRange) return m.shortOf = i, m;
@@ -76,7 +90,8 @@ class LoadSearch {
       strain = double(static_cast<float>(passes::strainOut(H1, H2, strain)));
       H1 = H2;
     }
-    m.lastQuotient = load(n_ - 1, H1, coil_.H_exit, strain) / (level * ratios[n_ - 1]);
+    Rolled rolled;
+    m.lastQuotient = load(n_ - 1, H1, coil_.H_exit, strain, rolled) / (level * ratios[n_ - 1]);
     lastH_ = m.H;
     return m;
   }
@@ -111,7 +126,6 @@ class LoadSearch {
     const auto quotient = [&](double level) -> std::optional<double> {
       for (const auto& [l, m] : seen) if (l == level) return m.lastQuotient;
       seen.emplace_back(level, march(level));
-      if (getenv("SETUP_DEBUG")) fprintf(stderr, "level %g q %g\n", level, seen.back().second.lastQuotient);
       return seen.back().second.lastQuotient;
     };
     passes::RootOptions o;
@@ -123,7 +137,13 @@ class LoadSearch {
       if (r.status == passes::RootStatus::belowRange) lo = hi, hi *= 3;        // every quotient above 1
       else if (r.status == passes::RootStatus::aboveRange) hi = lo, lo /= 3;  // every quotient below 1
       else {
-        for (const auto& [l, m] : seen) if (l == r.x) H = m.H;
+        for (const auto& [l, m] : seen) {
+          if (l != r.x) continue;
+          H = m.H;
+          if (m.walled >= 0)
+            return "pass " + std::to_string(m.walled + 1) +
+                   " cannot carry its share: beyond a reduction it cannot be rolled (below its minimum gauge, or it skids)";
+        }
         return "";
       }
     }
@@ -131,10 +151,22 @@ class LoadSearch {
   }
 
  private:
-  double load(int pass, float H1, float H2, double strain) {
+  // The pass's load; where it has none, 0 for a pass with too little
+  // reduction and kNoLoad for too much. Which of the two: below or above
+  // a reduction that the same search has rolled, or else by where the
+  // neutral point went (beyond the entry plane: too little, as with a
+  // front tension that pulls the strip through).
+  double load(int pass, float H1, float H2, double strain, Rolled& rolled) {
     const PassLine line = solver_.solve(pass, H1, H2, strain);
     const double v = shareLoad(line, coil_.distribution.by);
-    if (std::isfinite(v) && v > 0) return v;
+    if (std::isfinite(v) && v > 0) {
+      rolled.least = std::fmax(rolled.least, double(H2));
+      rolled.most = std::fmin(rolled.most, double(H2));
+      return v;
+    }
+    const bool any = rolled.most <= rolled.least;
+    if (any && double(H2) > rolled.least) return 0;
+    if (any && double(H2) < rolled.most) return kNoLoad;
     return line.slipsForward ? 0 : kNoLoad;
   }
 
@@ -180,7 +212,11 @@ std::vector<float> reductionSchedule(const Mill& mill, const Coil& coil) {
 // The first pass without loads, in words, or "".
 std::string firstPassWithoutLoads(const std::vector<PassLine>& lines) {
   for (const PassLine& l : lines) {
-    if (std::isnan(l.forceTotal)) return "pass " + std::to_string(l.pass) + ": " + l.problem;
+    if (!std::isnan(l.forceTotal)) continue;
+    if (l.slipsForward)
+      return "pass " + std::to_string(l.pass) + " cannot take so small a share: at the reduction it needs the strip "
+             "slips over the whole arc of contact (no neutral point) under its tensions";
+    return "pass " + std::to_string(l.pass) + ": " + l.problem;
   }
   return "";
 }
@@ -242,7 +278,6 @@ SetUp setUpCoil(const Mill& mill, const Coil& coil, const SetUpOptions& options)
     s.lines = solveSchedule(mill, coil, H, solver, options.keepSteps);
     s.H = H;
     s.ratioMiss = ratioMiss(s.lines, coil.distribution);
-    if (getenv("SETUP_DEBUG")) for (auto& l : s.lines) fprintf(stderr, "pass %d H2 %.9g load %.9g\n", l.pass, l.H2, shareLoad(l, coil.distribution.by));
     s.problem = firstPassWithoutLoads(s.lines);
     if (s.problem.empty() && !(s.ratioMiss <= kRatioMissAllowed))
       s.problem = std::string("no thicknesses give these ") + shareName(coil.distribution.by) +
