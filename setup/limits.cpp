@@ -22,6 +22,9 @@ namespace {
 
 constexpr double kLeastLogReduction = 1e-4;
 constexpr int kEvaluations = 400;
+// COBYLA ends within its tolerances, which may leave a constraint a hair
+// over: the search aims this far (relative) inside every limit.
+constexpr double kLimitMargin = 5e-4;
 
 // The excesses of a pass over its stand's limits, relative to each limit.
 void addExcesses(const Mill& mill, const PassLine& l, std::vector<double>& out) {
@@ -64,7 +67,7 @@ struct Problem {
   double objective(const std::vector<double>& x) {
     if (excessOnly) {
       const std::vector<double> e = excesses(x);
-      return e.empty() ? 0 : *std::max_element(e.begin(), e.end());
+      return e.empty() ? 0 : *std::max_element(e.begin(), e.end()) + kLimitMargin;
     }
     const double d = ratioDistance(at(x), coil.distribution);
     return std::isfinite(d) ? d : 1e6;
@@ -79,7 +82,7 @@ struct Problem {
       before = after;
     }
     if (excessOnly) return;
-    for (double e : excesses(x)) if (k < m) result[k++] = e;
+    for (double e : excesses(x)) if (k < m) result[k++] = e + kLimitMargin;
   }
 };
 
