@@ -167,7 +167,7 @@ void respectLimits(const Mill& mill, const Coil& coil, const SetUpOptions& optio
   }
   Coil shared = coil;
   shared.distribution = asked;
-  Problem p{mill, shared, solver};
+  Problem p{mill, shared, solver, false, {}, {}};
   std::vector<double> x;
   for (std::size_t i = 0; i + 1 < setUp.H.size(); ++i) x.push_back(std::log(double(setUp.H[i])));
   minimise(p, x);

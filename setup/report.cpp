@@ -139,6 +139,17 @@ std::string line(const Mill& mill, const std::vector<Cell>& cells, Format format
 
 }  // namespace
 
+std::vector<CoilResult> setUpMill(const Mill& mill, const SetUpOptions& options) {
+  std::vector<CoilResult> results;
+  for (const Coil& c : mill.coils) {
+    CoilResult r;
+    r.coil = &c;
+    if (c.problem.empty()) r.setUp = setUpCoil(mill, c, options);
+    results.push_back(std::move(r));
+  }
+  return results;
+}
+
 std::string numberText(double value) {
   char buffer[32];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;

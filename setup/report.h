@@ -15,6 +15,10 @@ struct CoilResult {
   SetUp setUp;
 };
 
+// Sets up every coil of `mill` (each coil alone; a coil that could not be
+// read keeps its problem and is skipped).
+std::vector<CoilResult> setUpMill(const Mill& mill, const SetUpOptions& options);
+
 enum class Format { csv, json };
 
 // The header line (CSV; JSON has none) in the output's units.

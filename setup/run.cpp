@@ -95,17 +95,6 @@ Exit status: 0 every coil set up; 1 the file or a coil could not be read or set 
 
 }  // namespace
 
-std::vector<CoilResult> setUpMill(const Mill& mill, const SetUpOptions& options) {
-  std::vector<CoilResult> results;
-  for (const Coil& c : mill.coils) {
-    CoilResult r;
-    r.coil = &c;
-    if (c.problem.empty()) r.setUp = setUpCoil(mill, c, options);
-    results.push_back(std::move(r));
-  }
-  return results;
-}
-
 int runSetup(int argc, char** argv) {
   output::openStandardDescriptors();
   output::removeTemporariesOnSignal();

@@ -9,10 +9,6 @@
 
 namespace orowan::setup {
 
-// Sets up every coil of `mill` (each coil alone; a coil that could not be
-// read keeps its problem and is skipped).
-std::vector<CoilResult> setUpMill(const Mill& mill, const SetUpOptions& options);
-
 // The whole program: 0 when every coil was set up, 1 when a coil (or the
 // file) could not be read or set up, 2 for a command-line error.
 int runSetup(int argc, char** argv);
