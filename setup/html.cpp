@@ -16,7 +16,7 @@ namespace {
 namespace pics = orowan::pictures;
 using pics::num;
 
-constexpr double kPanelWidth = 230, kPanelHeight = 300, kTop = 56, kPlotTop = 40, kPlotBottom = 246;
+constexpr double kPanelWidth = 230, kTop = 56, kPlotTop = 40, kPlotBottom = 246;
 constexpr double kPlotLeft = 52, kPlotRight = 214;
 
 // One panel: a value a pass, the stand's limit a pass (NaN: none).
@@ -26,11 +26,17 @@ struct Panel {
   bool bars = true;  // the thickness panel is a line
 };
 
-// A round top for the axis: 1, 2, 2.5 or 5 times a power of ten.
-double niceTop(double v) {
+// A round top for the axis (1, 2, 2.5 or 5 times a power of ten) and the
+// number of intervals that gives round ticks.
+double niceTop(double v, int& intervals) {
+  intervals = 4;
   if (!(v > 0)) return 1;
   const double p = std::pow(10.0, std::floor(std::log10(v)));
-  for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) if (m * p >= v) return m * p;
+  for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (m * p < v) continue;
+    if (m == 2.5 || m == 5.0) intervals = 5;
+    return m * p;
+  }
   return 10 * p;
 }
 
@@ -46,14 +52,15 @@ void drawPanel(pics::SvgWriter& svg, const Panel& p, double x0) {
     if (std::isfinite(p.values[i])) top = std::max(top, p.values[i]);
     if (std::isfinite(p.limits[i])) top = std::max(top, p.limits[i]);
   }
-  top = niceTop(top * 1.08);
+  int intervals = 4;
+  top = niceTop(top * 1.12, intervals);
   const auto y = [&](double v) { return kTop + kPlotBottom - (kPlotBottom - kPlotTop) * v / top; };
   const double left = x0 + kPlotLeft, right = x0 + kPlotRight;
   svg.open("g", {{"class", "panel"}});
   svg.text("text", {{"class", "panel-title"}, {"x", num(x0 + kPanelWidth / 2)}, {"y", num(kTop + 14)}}, p.title);
   svg.text("text", {{"class", "panel-unit"}, {"x", num(x0 + kPanelWidth / 2)}, {"y", num(kTop + 30)}}, p.unit);
-  for (int k = 0; k <= 4; ++k) {
-    const double v = top * k / 4, yy = y(v);
+  for (int k = 0; k <= intervals; ++k) {
+    const double v = top * k / intervals, yy = y(v);
     svg.leaf("line", {{"class", "grid"}, {"x1", num(left)}, {"x2", num(right)}, {"y1", num(yy)}, {"y2", num(yy)}});
     svg.text("text", {{"class", "tick-y"}, {"x", num(left - 4)}, {"y", num(yy + 4)}}, tickText(v));
   }
@@ -82,7 +89,8 @@ void drawPanel(pics::SvgWriter& svg, const Panel& p, double x0) {
     }
     if (over) {
       const std::string excess = "+" + tickText(std::round((v / limit - 1) * 1000) / 10) + "%";
-      svg.text("text", {{"class", "excess"}, {"x", num(cx)}, {"y", num(y(v) - 5)}}, excess);
+      // Neighbours' labels alternate in height so that they never touch.
+      svg.text("text", {{"class", "excess"}, {"x", num(cx)}, {"y", num(y(v) - 6 - 13 * double(i % 2))}}, excess);
     }
   }
   if (!path.empty()) svg.leaf("path", {{"class", "thickness"}, {"d", path}});
@@ -117,7 +125,7 @@ const char* kStyle =
     "text-anchor:middle;font-weight:bold}.panel-unit{font-size:12px;text-anchor:middle}.tick-y{font-size:11px;"
     "text-anchor:end}.tick-x{font-size:11px;text-anchor:middle}.grid{stroke:#ddd}.axis{stroke:#444}"
     ".bar{fill:#4a78b5}.bar.over{fill:#d62728}.limit{stroke:#222;stroke-width:2;stroke-dasharray:5 3}"
-    ".limit.crossed{stroke:#d62728;stroke-width:3;stroke-dasharray:none}.excess{font-size:12px;font-weight:bold;"
+    ".limit.crossed{stroke:#000;stroke-width:3;stroke-dasharray:none}.excess{font-size:12px;font-weight:bold;"
     "fill:#d62728;text-anchor:middle}.thickness{fill:none;stroke:#4a78b5;stroke-width:2}.point{fill:#4a78b5}"
     ".missing{font-size:11px;text-anchor:middle;fill:#888}.legend{font-size:12px}.note{font-size:12px}";
 
@@ -125,7 +133,7 @@ const char* kStyle =
 
 std::string scheduleChartSvg(const Mill& mill, const CoilResult& r, Units units) {
   const std::vector<Panel> ps = panels(mill, r, units);
-  const double width = kPanelWidth * double(ps.size()) + 20, height = kTop + kPanelHeight + 34;
+  const double width = kPanelWidth * double(ps.size()) + 20, height = kTop + kPlotBottom + 44;
   pics::SvgWriter svg;
   svg.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"}, {"class", "schedule-chart"}, {"width", num(width)},
                    {"height", num(height)}, {"viewBox", "0 0 " + num(width) + " " + num(height)}});
@@ -136,7 +144,7 @@ std::string scheduleChartSvg(const Mill& mill, const CoilResult& r, Units units)
            "Coil " + r.coil->name + ": " + numberText(r.coil->H_entry) + " → " + numberText(r.coil->H_exit) +
                " mm, each " + kind + " against its limits");
   svg.text("text", {{"class", "note"}, {"x", "12"}, {"y", "44"}},
-           "bars: the " + kind + "'s load; dashed line: its limit; red bar, solid red line and +%: limit exceeded");
+           "bars: the " + kind + "'s load; dashed line: its limit; a red bar, a solid black limit line and +%: limit exceeded");
   for (std::size_t k = 0; k < ps.size(); ++k) drawPanel(svg, ps[k], 10 + kPanelWidth * double(k));
   svg.text("text", {{"class", "legend"}, {"x", num(width / 2)}, {"y", num(height - 8)}, {"text-anchor", "middle"}},
            kind + " number, entry side first");
