@@ -147,7 +147,7 @@ std::string scheduleChartSvg(const Mill& mill, const CoilResult& r, Units units)
            "bars: the " + kind + "'s load; dashed line: its limit; a red bar, a solid black limit line and +%: limit exceeded");
   for (std::size_t k = 0; k < ps.size(); ++k) drawPanel(svg, ps[k], 10 + kPanelWidth * double(k));
   svg.text("text", {{"class", "legend"}, {"x", num(width / 2)}, {"y", num(height - 8)}, {"text-anchor", "middle"}},
-           kind + " number, entry side first");
+           mill.kind == MillKind::tandem ? "stand number, entry side first" : "pass number, in rolling order");
   return svg.take();
 }
 

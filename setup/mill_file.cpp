@@ -9,6 +9,8 @@
 
 #include <toml++/toml.h>
 
+#include "passes/request.h"
+
 namespace orowan::setup {
 namespace {
 
@@ -103,11 +105,8 @@ class TableReader {
   const std::string& file() const { return file_; }
   const std::string& prefix() const { return prefix_; }
 
-  static std::string text(float v) {
-    std::ostringstream s;
-    s << v;
-    return s.str();
-  }
+  // A value in a message: the shortest text of the single value.
+  static std::string text(float v) { return passes::singleText(v); }
 
  private:
   const toml::table& table_;
