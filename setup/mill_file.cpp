@@ -220,8 +220,8 @@ Coil readCoil(const toml::table& t, const std::string& file, int passes) {
   c.EPS = r.nonNegative("EPS", 0);
   c.tensionEntry = r.nonNegative("tension_entry", 0);
   c.tensionExit = r.nonNegative("tension_exit", 0);
-  c.tensions = passes > 1 ? r.numbers("tensions") : std::vector<float>{};
-  if (passes == 1) r.node("tensions");
+  // One pass has none between passes; given anyway, the count is checked.
+  if (passes > 1 || t.contains("tensions")) c.tensions = r.numbers("tensions");
   if (int(c.tensions.size()) != passes - 1)
     r.fail("tensions", std::to_string(c.tensions.size()) + " tensions; expected " + std::to_string(passes - 1) +
                            " (one between each two passes)");
