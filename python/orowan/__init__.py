@@ -21,6 +21,7 @@ from . import _orowan
 from ._arguments import MAX_TABLE_POINTS
 from ._hot import HOT_ARGUMENTS as _HOT_ARGUMENTS
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
+from .setup import SetUp, setup
 
 __version__ = _orowan.VERSION
 
@@ -28,7 +29,7 @@ __version__ = _orowan.VERSION
 PassResult.__module__ = PassFault.__module__ = __name__
 
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
-           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp"]
 
 
 def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,

@@ -2,11 +2,13 @@
 from collections.abc import Iterable, Mapping, Sequence
 from typing import Any, Literal, Optional, Union
 
+import os
+
 import numpy as np
 import numpy.typing as npt
 
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
-           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp"]
 
 STEP_COLUMNS: tuple[str, ...]
 CONVERGED_STEP_COLUMNS: tuple[str, ...]
@@ -103,3 +105,12 @@ def solve_many(passes: Union[Iterable[Mapping[str, Any]], Any], jobs: Optional[i
                errors: Literal["raise", "return"] = ...,
                steps: Optional[bool] = ...,
                keep: Union[str, Iterable[str]] = ...) -> list[Union[PassResult, PassFault]]: ...
+
+
+class SetUp:
+    lines: list[dict[str, Any]]
+    problems: list[str]
+    def to_frame(self) -> Any: ...
+
+def setup(path_or_dict: Union[str, "os.PathLike[str]", Mapping[str, Any]], *, respect_limits: bool = ...,
+          units: Optional[Literal["report", "si"]] = ...) -> SetUp: ...

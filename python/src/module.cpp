@@ -16,6 +16,7 @@
 
 #include "python/src/hot.h"
 #include "python/src/passes.h"
+#include "python/src/setup_bindings.h"
 
 namespace py = pybind11;
 using namespace orowan::python;
@@ -295,6 +296,7 @@ py::list solveMany(const py::list& requestList, int jobs) {
 
 PYBIND11_MODULE(_orowan, m) {
   m.doc() = "The compiled part of orowan: use the orowan package, not this module.";
+  orowan::python::addSetupBindings(m);
 
   py::class_<Request>(m, "Request")
       .def(py::init(&makeRequest), py::kw_only(), py::arg("R"), py::arg("H1"), py::arg("H2"),
