@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "batch/fit.h"
 #include "batch/job.h"
 
 namespace orowan::batch {
@@ -30,6 +31,8 @@ constexpr InputColumn kInputs[kInputCount] = {
     {"E", UnitKind::stress, Need::optional, nullptr, nullptr, "Young's modulus of the rolls"},
     {"NU", UnitKind::none, Need::optional, nullptr, nullptr, "Poisson's ratio of the rolls"},
     {"V", UnitKind::speed, Need::optional, nullptr, nullptr, "roll surface speed"},
+    {"FORCE_MEASURED", UnitKind::load, Need::optional, nullptr, nullptr, "measured rolling force (--fit)"},
+    {"FORWARD_SLIP_MEASURED", UnitKind::none, Need::optional, nullptr, nullptr, "measured forward slip (--fit)"},
 };
 
 // The typed echo of an input column.
@@ -227,6 +230,7 @@ float stepValue(const StepColumn& column, const StepValues& step, Units units) {
 }
 
 std::string_view statusText(const PassJob& job, char (&buffer)[16]) {
+  if (const char* word = fitStatusWord(job)) return word;
   if (!job.readable) return "error";
   switch (job.answer.status) {
     case passes::Status::ok: return "ok";

@@ -26,6 +26,7 @@ struct PassJob;
 enum InputIndex : int {
   kR, kH1, kH2, kY, kSGB, kSGF, kU,
   kCURVE, kK, kN, kEPS0, kS0, kEPS, kE, kNU, kV,
+  kFORCE_MEASURED, kFORWARD_SLIP_MEASURED,  // what a mill measured, for --fit
   kInputCount
 };
 

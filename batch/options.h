@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/fit.h"
 #include "batch/input.h"
 #include "batch/job.h"
 #include "batch/sweep.h"
@@ -26,6 +27,7 @@ struct Options {
   std::string commandLine;   // as typed, for the page
   Solver solver = Solver::console;  // --solver
   bool solverGiven = false;  // --solver named: the STEPS_PER_SIDE column
+  FitSpec fit;               // --fit
 };
 
 // Exit statuses: 0 every line read, 1 a line or the input could not be

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "batch/fit.h"
 #include "batch/solve.h"
 
 namespace orowan::batch {
@@ -102,6 +103,7 @@ void CsvResultWriter::begin() {
   header.append(",status,message,stage,side,step");
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
   if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
+  if (layout_.fit) putFitHeader(header);
   out_.write(header + "\n");
 }
 
@@ -139,6 +141,7 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
     t.push_back(',');
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
   }
+  if (layout_.fit) putFitCsv(t, job);
   t.push_back('\n');
 }
 
@@ -248,6 +251,7 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
     if (job.answer.stepsPerSide > 0) putInteger(t, job.answer.stepsPerSide);
     else t.append("null");
   }
+  if (layout_.fit) putFitJson(t, job);
   if (steps_ && job.answer.pass != nullptr) {
     t.append(",\"steps\":{\"exit\":");
     renderMarch(job.answer.pass->exit, t);

@@ -30,6 +30,7 @@ struct Layout {
   bool sweep = false;  // a "case" column beside "line"
   Units units = Units::report;
   bool stepsPerSide = false;  // a last column STEPS_PER_SIDE (with --solver)
+  bool fit = false;           // the fit's columns after all others (with --fit)
 };
 
 // One line per pass: line, [case], the inputs, the summary values, status,
