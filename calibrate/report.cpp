@@ -40,10 +40,10 @@ struct Scatter {
   std::string id = "plot";  // of the clip path: one per picture of a page
 };
 
-constexpr double kWidth = 760, kHeight = 520;
+constexpr double kWidth = 900, kHeight = 520;
 
 // A frame with axes over the points (and the lines drawn with them).
-pic::Frame frameOf(const Scatter& s) {
+pic::Frame frameOf(const Scatter& s, double legendWidth) {
   pic::Extent ex, ey;
   for (std::size_t i = 0; i < s.x.size(); ++i)
     if (std::isfinite(s.x[i]) && std::isfinite(s.y[i])) ex.add(s.x[i]), ey.add(s.y[i]);
@@ -56,7 +56,7 @@ pic::Frame frameOf(const Scatter& s) {
   if (ey.empty()) ey.add(0), ey.add(1);
   if (ex.min == ex.max) ex.add(ex.min + 1), ex.add(ex.min - 1);
   pic::Frame f;
-  f.area = {90, 70, kWidth - 30, kHeight - 70};
+  f.area = {90, 70, kWidth - 30 - legendWidth, kHeight - 70};
   f.x = pic::readableXAxis(ex, 8, f.area.width());
   f.y = pic::linearAxis(ey, 8);
   f.xTitle = s.xTitle;
@@ -73,8 +73,19 @@ void referenceLine(pic::SvgWriter& svg, const pic::Frame& f, double x0, double y
   pic::drawCurve(svg, pic::pixelRuns(f, xs, ys, 2), cls, style);
 }
 
+// The legend of the reference lines and the points, right of the plot
+// area so that it covers no point.
+std::vector<pic::LegendEntry> legendOf(const Scatter& s, const pic::LineStyle& solid, const pic::LineStyle& dashed) {
+  return {{s.parity ? "computed = measured" : "no miss", "ref", solid},
+          {"±5 %", "band", dashed},
+          {"log line", "points", {"#000000", 0, ""}, false, pic::MarkerShape::ring, "#1f5fa8"}};
+}
+
 std::string scatterSvg(const Scatter& s) {
-  const pic::Frame f = frameOf(s);
+  const pic::LineStyle solid{"#444444", 1.5, ""}, dashed{"#c0392b", 1.5, "6 4"};
+  const std::vector<pic::LegendEntry> legend = legendOf(s, solid, dashed);
+  const pic::Box size = pic::legendSize(legend);
+  pic::Frame f = frameOf(s, size.width() + 24);
   pic::SvgWriter svg;
   pic::openSvg(svg, kWidth, kHeight, "calibration-chart", true);
   std::vector<std::string> title{s.title}, none;
@@ -84,7 +95,6 @@ std::string scatterSvg(const Scatter& s) {
                     {"width", std::to_string(f.area.width())}, {"height", std::to_string(f.area.height())}});
   svg.close();
   svg.open("g", {{"clip-path", "url(#" + s.id + ")"}});
-  const pic::LineStyle solid{"#444444", 1.5, ""}, dashed{"#c0392b", 1.5, "6 4"};
   if (s.parity) {
     const double lo = f.x.lo, hi = f.x.hi;
     referenceLine(svg, f, lo, lo, hi, hi, "parity", solid);
@@ -103,14 +113,7 @@ std::string scatterSvg(const Scatter& s) {
   svg.close();
   pic::drawAxes(svg, f, 24);
   pic::drawTitles(svg, kWidth, title, none, 0);
-  if (s.parity || s.zeroBand) {
-    const std::vector<pic::LegendEntry> legend{
-        {s.parity ? "computed = measured" : "no miss", "ref", solid},
-        {"±5 %", "band", dashed},
-        {"log line", "points", {"#000000", 0, ""}, false, pic::MarkerShape::ring, "#1f5fa8"}};
-    const pic::Box size = pic::legendSize(legend);
-    pic::drawLegend(svg, pic::boxAt(f.area.x0 + 12, f.area.y0 + 12, size.width(), size.height()), legend);
-  }
+  pic::drawLegend(svg, pic::boxAt(f.area.x1 + 24, f.area.y0, size.width(), size.height()), legend);
   return svg.take();
 }
 
