@@ -1,11 +1,11 @@
-// The Ceres problem: a residual block per line over the parameters its
-// U and factor use, each a block of one.
+// The Ceres problem over the sums of the lines' normal equations.
 #include "calibrate/least_squares.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
+#include <Eigen/Dense>
 #include <ceres/ceres.h>
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_for.h>
@@ -13,57 +13,49 @@
 namespace orowan::calibrate {
 namespace {
 
-class LineCost : public ceres::CostFunction {
+// The least squares as Ceres sees it: one block of every parameter and
+// p + 1 residuals f with ½|f|² the cost, JfᵀJf = JᵀWJ and Jfᵀf = JᵀWr
+// (f = L⁻¹JᵀWr and the rest of the cost in the last residual, L the
+// Cholesky factor of JᵀWJ, Jf = Lᵀ). Ceres's Levenberg–Marquardt step and
+// its acceptance depend on nothing else, so the sums may come from
+// anywhere: this machine's lines, or the partitions of a cluster.
+class ReducedCost : public ceres::CostFunction {
  public:
-  LineCost(const Model& model, const LogLine& line, LineTerms terms, int count, std::vector<int> blocks)
-      : model_(model), line_(line), terms_(std::move(terms)), blocks_(std::move(blocks)) {
-    set_num_residuals(count);
-    for (std::size_t i = 0; i < blocks_.size(); ++i) mutable_parameter_block_sizes()->push_back(1);
+  ReducedCost(const NormalProvider& provider, int n) : provider_(provider), n_(n) {
+    set_num_residuals(n + 1);
+    mutable_parameter_block_sizes()->push_back(n);
   }
 
-  // The misses at the blocks' values; false when the pass fails there
-  // (Ceres then shrinks its step).
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override {
-    std::vector<double> p(std::size_t(model_.parameterCount()), 0.0);
-    for (std::size_t b = 0; b < blocks_.size(); ++b) p[std::size_t(blocks_[b])] = parameters[b][0];
-    const LineFit f = evaluateLine(model_, terms_, line_, p.data(), jacobians != nullptr);
-    if (!f.ok || f.count != num_residuals()) return false;
-    for (int r = 0; r < f.count; ++r) residuals[r] = f.miss[r];
-    if (jacobians == nullptr) return true;
-    for (std::size_t b = 0; b < blocks_.size(); ++b) {
-      if (jacobians[b] == nullptr) continue;
-      for (int r = 0; r < f.count; ++r) {
-        double d = blocks_[b] == terms_.k ? f.dK[r] : 0.0;
-        for (const auto& [i, c] : terms_.u)
-          if (i == blocks_[b]) d += c * f.dU[r];
-        jacobians[b][r] = d;
-      }
+    const std::vector<double> p(parameters[0], parameters[0] + n_);
+    const bool derivatives = jacobians != nullptr && jacobians[0] != nullptr;
+    const NormalEquations e = provider_(p, derivatives);
+    if (e.failed > 0 || !std::isfinite(e.cost)) return false;  // a pass failed: Ceres shrinks the step
+    std::fill(residuals, residuals + n_ + 1, 0.0);
+    if (!derivatives) {
+      residuals[n_] = std::sqrt(2 * e.cost);
+      return true;
     }
+    using Matrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+    const Eigen::Map<const Matrix> A(e.JtJ.data(), n_, n_);
+    const Eigen::Map<const Eigen::VectorXd> g(e.Jtr.data(), n_);
+    // A small ridge keeps the factor defined where a parameter has no line.
+    const Eigen::LLT<Eigen::MatrixXd> llt(A + 1e-12 * A.diagonal().cwiseAbs().maxCoeff() * Eigen::MatrixXd::Identity(n_, n_));
+    if (llt.info() != Eigen::Success) return false;
+    const Eigen::VectorXd f = llt.matrixL().solve(g);
+    const double rest = 2 * e.cost - f.squaredNorm();
+    for (int i = 0; i < n_; ++i) residuals[i] = f[i];
+    residuals[n_] = std::sqrt(std::max(rest, 0.0));
+    Eigen::Map<Matrix> J(jacobians[0], n_ + 1, n_);
+    J.topRows(n_) = llt.matrixU();
+    J.row(n_).setZero();
     return true;
   }
 
  private:
-  const Model& model_;
-  const LogLine& line_;
-  LineTerms terms_;
-  std::vector<int> blocks_;
+  const NormalProvider& provider_;
+  int n_;
 };
-
-// The parameters a line's terms use, once each.
-std::vector<int> blocksOf(const LineTerms& t) {
-  std::vector<int> b;
-  for (const auto& term : t.u) b.push_back(term.first);
-  if (t.k >= 0) b.push_back(t.k);
-  std::sort(b.begin(), b.end());
-  b.erase(std::unique(b.begin(), b.end()), b.end());
-  return b;
-}
-
-ceres::LossFunction* lossOf(const Model& m) {
-  if (m.loss == Loss::huber) return new ceres::HuberLoss(m.lossScale);
-  if (m.loss == Loss::cauchy) return new ceres::CauchyLoss(m.lossScale);
-  return nullptr;
-}
 
 // Shows the iteration on the progress line.
 class ProgressLine : public ceres::IterationCallback {
@@ -126,40 +118,44 @@ ErrorStats statsOf(const std::vector<double>& misses) {
   return e;
 }
 
-Calibration calibrate(const Model& model, const Log& log, const Settings& settings) {
-  Calibration c;
-  c.names = model.names;
-  c.values = model.start();
-  ceres::Problem::Options po;
-  po.loss_function_ownership = ceres::TAKE_OWNERSHIP;
-  ceres::Problem problem(po);
-  for (const LogLine& line : log.lines) {
-    LineTerms t = lineTerms(model, log, line);
-    const std::vector<int> blocks = blocksOf(t);
-    std::vector<double*> ptrs;
-    for (const int b : blocks) ptrs.push_back(&c.values[std::size_t(b)]);
-    const int count = std::isnan(line.slip) ? 1 : 2;
-    problem.AddResidualBlock(new LineCost(model, line, std::move(t), count, blocks), lossOf(model), ptrs);
-  }
-  for (std::size_t i = 0; i < c.values.size(); ++i)
-    if (problem.HasParameterBlock(&c.values[i]) && model.names[i].starts_with("Y_FACTOR"))
-      problem.SetParameterLowerBound(&c.values[i], 0, 1e-3);
+Minimum minimise(const NormalProvider& provider, const std::vector<double>& start,
+                 const std::vector<std::string>& names, int maxIterations, std::FILE* progressTo) {
+  Minimum m;
+  m.values = start;
+  const int n = int(start.size());
+  ceres::Problem problem;
+  problem.AddResidualBlock(new ReducedCost(provider, n), nullptr, m.values.data());
+  for (int i = 0; i < n; ++i)
+    if (names[std::size_t(i)].starts_with("Y_FACTOR")) problem.SetParameterLowerBound(m.values.data(), i, 1e-3);
   ceres::Solver::Options options;
   options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
   options.linear_solver_type = ceres::DENSE_QR;
-  options.num_threads = int(std::max(1u, settings.threads));
-  options.max_num_iterations = settings.maxIterations;
+  options.max_num_iterations = maxIterations;
   options.function_tolerance = 1e-10;
   options.parameter_tolerance = 1e-9;
   options.logging_type = ceres::SILENT;
-  ProgressLine progress(settings.progress);
-  if (settings.progress != nullptr) options.callbacks.push_back(&progress), options.update_state_every_iteration = true;
+  ProgressLine progress(progressTo);
+  if (progressTo != nullptr) options.callbacks.push_back(&progress);
   ceres::Solver::Summary summary;
-  if (problem.NumResidualBlocks() > 0) ceres::Solve(options, &problem, &summary);
-  if (settings.progress != nullptr) std::fputs("\n", settings.progress);
-  c.iterations = int(summary.iterations.size());
-  c.converged = summary.termination_type == ceres::CONVERGENCE;
-  c.termination = summary.message;
+  if (n > 0) ceres::Solve(options, &problem, &summary);
+  if (progressTo != nullptr) std::fputs("\n", progressTo);
+  m.iterations = int(summary.iterations.size());
+  m.converged = summary.termination_type == ceres::CONVERGENCE;
+  m.termination = summary.message;
+  return m;
+}
+
+Calibration calibrate(const Model& model, const Log& log, const Settings& settings) {
+  Calibration c;
+  c.names = model.names;
+  const NormalProvider local = [&](const std::vector<double>& p, bool derivatives) {
+    return normalEquations(model, log, p, settings.threads, derivatives);
+  };
+  const Minimum m = minimise(local, model.start(), model.names, settings.maxIterations, settings.progress);
+  c.values = m.values;
+  c.iterations = m.iterations;
+  c.converged = m.converged;
+  c.termination = m.termination;
   const NormalEquations at = normalEquations(model, log, c.values, settings.threads);
   c.stderrs = standardErrors(at, model.parameterCount());
   c.failed = at.failed;

@@ -1,11 +1,12 @@
 // Every parameter of the laws at once, by Levenberg–Marquardt on the
 // relative misses of force (and slip where measured), with an optional
-// robust loss: Ceres Solver does the minimising (its trust region, robust
-// losses and threaded evaluation of the lines), the lines' misses and
-// slopes come from calibrate/model.h.
+// robust loss as weights: Ceres Solver does the minimising (its trust
+// region, damping and step acceptance, bounds), over the sums JᵀWJ, JᵀWr
+// and the cost that calibrate/model.h adds up over the lines.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,23 @@ struct Settings {
   int maxIterations = 100;
   std::FILE* progress = nullptr;  // a line per iteration, rewritten (a terminal), or nullptr
 };
+
+// The sums over the lines at the parameters (without `derivatives` the
+// cost alone): this machine's lines, or a cluster's partitions.
+using NormalProvider = std::function<NormalEquations(const std::vector<double>& parameters, bool derivatives)>;
+
+struct Minimum {
+  std::vector<double> values;
+  int iterations = 0;
+  bool converged = false;
+  std::string termination;
+};
+
+// Ceres's Levenberg–Marquardt over the provider's sums from `start`
+// (parameters named Y_FACTOR... kept at 1e-3 or above): the robust loss
+// is in the sums' weights, so every caller minimises the same way.
+Minimum minimise(const NormalProvider& provider, const std::vector<double>& start,
+                 const std::vector<std::string>& names, int maxIterations, std::FILE* progress);
 
 // Fits the model's parameters over the log's lines. "Before" is each line
 // at its own U (0.1 when the log has none) and factor 1.

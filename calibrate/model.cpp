@@ -205,7 +205,8 @@ double lossSlope(const Model& m, double s) {
   }
 }
 
-NormalEquations normalEquations(const Model& m, const Log& log, const std::vector<double>& p, unsigned threads) {
+NormalEquations normalEquations(const Model& m, const Log& log, const std::vector<double>& p, unsigned threads,
+                                bool derivatives) {
   const int n = m.parameterCount();
   oneapi::tbb::global_control limit(oneapi::tbb::global_control::max_allowed_parallelism, std::max(1u, threads));
   oneapi::tbb::enumerable_thread_specific<NormalEquations> parts([n] {
@@ -217,7 +218,7 @@ NormalEquations normalEquations(const Model& m, const Log& log, const std::vecto
   oneapi::tbb::parallel_for(std::size_t(0), log.lines.size(), [&](std::size_t i) {
     NormalEquations& e = parts.local();
     const LineTerms t = lineTerms(m, log, log.lines[i]);
-    const LineFit f = evaluateLine(m, t, log.lines[i], p.data(), true);
+    const LineFit f = evaluateLine(m, t, log.lines[i], p.data(), derivatives);
     if (!f.ok) return void(++e.failed);
     for (int r = 0; r < f.count; ++r) {
       std::vector<double> row(std::size_t(n), 0.0);
@@ -226,6 +227,7 @@ NormalEquations normalEquations(const Model& m, const Log& log, const std::vecto
       const double s = f.miss[r] * f.miss[r], w = lossSlope(m, s);
       e.cost += 0.5 * lossValue(m, s);
       ++e.residuals;
+      if (!derivatives) continue;
       for (int a = 0; a < n; ++a) {
         e.Jtr[std::size_t(a)] += w * row[std::size_t(a)] * f.miss[r];
         for (int b = 0; b < n; ++b) e.JtJ[std::size_t(a) * n + b] += w * row[std::size_t(a)] * row[std::size_t(b)];

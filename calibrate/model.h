@@ -86,8 +86,9 @@ struct NormalEquations {
   double cost = 0;
   long residuals = 0, failed = 0;
 };
+// Without `derivatives` only the cost and counts (JᵀWJ and JᵀWr zero).
 NormalEquations normalEquations(const Model& model, const Log& log, const std::vector<double>& parameters,
-                                unsigned threads);
+                                unsigned threads, bool derivatives = true);
 
 // Standard errors from JᵀWJ at the optimum: sqrt(diag((JᵀWJ)⁻¹) · 2·cost/(n - p)).
 std::vector<double> standardErrors(const NormalEquations& at, int parameterCount);

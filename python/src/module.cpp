@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "python/src/calibrate_bindings.h"
 #include "python/src/passes.h"
 
 namespace py = pybind11;
@@ -325,4 +326,5 @@ PYBIND11_MODULE(_orowan, m) {
   m.def("strain_out", [](double H1, double H2, double eps) {
     return static_cast<double>(static_cast<float>(orowan::passes::strainOut(single(H1), single(H2), widenedSingle(eps))));
   }, py::arg("H1"), py::arg("H2"), py::arg("eps"));
+  orowan::python::registerCalibrate(m);
 }
