@@ -79,6 +79,33 @@ std::string commandLineOf(int argc, char** argv) {
   return s;
 }
 
+// The laws' texts, as the command line's own errors.
+void checkLaws(const Options& o) {
+  try {
+    parseFrictionLaw(o.friction);
+    parseFactorLaw(o.factor);
+  } catch (const std::invalid_argument& e) {
+    throw CLI::ValidationError("--friction/--flow-factor", e.what());
+  }
+}
+
+// No output may replace the log, and no two outputs may share a file (a
+// character device such as /dev/null takes any number): checked before
+// anything is read or fitted.
+void checkOutputs(const Options& o) {
+  const output::FileIdentity log = output::identifyFile(o.log, 0);
+  const std::pair<const char*, const std::string*> outputs[] = {{"-o", &o.output}, {"--residuals", &o.residuals}, {"--html", &o.html}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    const auto& [option, path] = outputs[i];
+    if (path->empty() && i > 0) continue;
+    const output::FileIdentity out = output::identifyFile(*path);
+    if (log.type == S_IFREG && out.file == log.file) throw CLI::ValidationError(option, "is the log, which it would replace");
+    for (std::size_t j = 0; j < i && out.type != S_IFCHR; ++j)
+      if ((!outputs[j].second->empty() || j == 0) && output::identifyFile(*outputs[j].second).file == out.file)
+        throw CLI::ValidationError(option, std::string("is also the file of ") + outputs[j].first);
+  }
+}
+
 int run(const Options& o) {
   const Law friction = parseFrictionLaw(o.friction), factor = parseFactorLaw(o.factor);
   const batch::Units units = o.units == "si" ? batch::Units::si : batch::Units::report;
@@ -121,10 +148,8 @@ int runCalibrate(int argc, char** argv) {
   app.add_option("--max-iterations", o.iterations, "of Levenberg-Marquardt (default 100)")->check(CLI::Range(1, 10000));
   try {
     app.parse(argc, argv);
-    parseFrictionLaw(o.friction);
-    parseFactorLaw(o.factor);
-    if (!o.residuals.empty() && o.residuals == o.output) throw CLI::ValidationError("--residuals", "is also the file of -o");
-    if (!o.html.empty() && (o.html == o.output || o.html == o.residuals)) throw CLI::ValidationError("--html", "is also the file of another output");
+    checkLaws(o);
+    checkOutputs(o);
     o.commandLine = commandLineOf(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
@@ -133,9 +158,6 @@ int runCalibrate(int argc, char** argv) {
     std::printf("%s\n", e.what());
     return 0;
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "orowan-calibrate: %s\nRun with --help for the options.\n", output::printable(e.what()).c_str());
-    return 2;
-  } catch (const std::invalid_argument& e) {
     std::fprintf(stderr, "orowan-calibrate: %s\nRun with --help for the options.\n", output::printable(e.what()).c_str());
     return 2;
   }

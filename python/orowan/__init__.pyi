@@ -6,7 +6,7 @@ import numpy as np
 import numpy.typing as npt
 
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
-           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS"]
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "fit", "calibrate", "solve_frame", "Calibration"]
 
 STEP_COLUMNS: tuple[str, ...]
 CONVERGED_STEP_COLUMNS: tuple[str, ...]
@@ -77,3 +77,19 @@ def solve(R: Number, H1: Number, H2: Number, Y: Optional[Number] = ..., SGB: Num
 def solve_many(passes: Union[Iterable[Mapping[str, Any]], Any], jobs: Optional[int] = ..., *,
                errors: Literal["raise", "return"] = ...,
                steps: bool = ...) -> list[Union[PassResult, PassFault]]: ...
+
+
+# Fits and calibrations (orowan._calibration); frames are pandas DataFrames.
+class Calibration:
+    summary: dict[str, Any]
+    parameters: Any
+    residuals: Any
+    refused: dict[Any, str]
+    def __init__(self, summary: dict[str, Any], residuals: Any, refused: dict[Any, str]) -> None: ...
+
+def solve_frame(frame: Any, *, units: Literal["kgf", "si"] = ..., jobs: Optional[int] = ...) -> Any: ...
+def fit(frame: Any, target: Literal["U", "Y", "U,Y", "Y,U", "H2"] = ..., *, units: Literal["kgf", "si"] = ...,
+        jobs: Optional[int] = ...) -> Any: ...
+def calibrate(frame: Any, friction: str = ..., flow_factor: str = ..., *,
+              loss: Optional[Literal["huber", "cauchy"]] = ..., loss_scale: float = ...,
+              units: Literal["kgf", "si"] = ..., jobs: Optional[int] = ..., max_iterations: int = ...) -> Calibration: ...

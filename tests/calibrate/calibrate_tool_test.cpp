@@ -72,6 +72,8 @@ TEST(CalibrateTool, LogsAndCommandLinesItCannotTake) {
       {{noLaw, "--friction", "quadratic:V"}, 2, "expected const, linear:COL"},
       {{noLaw, "--loss", "square"}, 2, "--loss"},
       {{dir.path("none.csv")}, 1, "cannot open"},
+      {{noLaw, "-o", noLaw}, 2, "is the log, which it would replace"},
+      {{noLaw, "-o", dir.path("x"), "--html", dir.path("x")}, 2, "is also the file of -o"},
   };
   for (const Case& c : cases) {
     const auto r = runTool(c.args, tool());
