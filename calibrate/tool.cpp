@@ -151,13 +151,8 @@ int runCalibrate(int argc, char** argv) {
     checkLaws(o);
     checkOutputs(o);
     o.commandLine = commandLineOf(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), stdout);
-    return 0;
-  } catch (const CLI::CallForVersion& e) {
-    std::printf("%s\n", e.what());
-    return 0;
   } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help and --version, printed by CLI11
     std::fprintf(stderr, "orowan-calibrate: %s\nRun with --help for the options.\n", output::printable(e.what()).c_str());
     return 2;
   }
