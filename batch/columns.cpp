@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "batch/fit.h"
 #include "batch/job.h"
 #include "passes/hot_pass.h"
 
@@ -60,6 +61,8 @@ constexpr InputColumn kInputs[kInputCount] = {
     {"CP", UnitKind::heatCapacity, Need::optional, nullptr, nullptr, "strip heat capacity"},
     {"ALPHA", UnitKind::perKelvin, Need::optional, nullptr, nullptr,
      "expansion: thicknesses given cold at 20 degC"},
+    {"FORCE_MEASURED", UnitKind::load, Need::optional, nullptr, nullptr, "measured rolling force (--fit)"},
+    {"FORWARD_SLIP_MEASURED", UnitKind::none, Need::optional, nullptr, nullptr, "measured forward slip (--fit)"},
 };
 
 // The typed echo of an input column.
@@ -315,6 +318,7 @@ float stepValue(const StepColumn& column, const StepValues& step, Units units) {
 }
 
 std::string_view statusText(const PassJob& job, char (&buffer)[16]) {
+  if (const char* word = fitStatusWord(job)) return word;
   if (!job.readable) return "error";
   switch (job.answer.status) {
     case passes::Status::ok: return "ok";

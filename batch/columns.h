@@ -31,6 +31,7 @@ enum InputIndex : int {
   kFLOW, kC, kA, kM1, kM2, kM3, kM4, kM5, kM6, kM7, kM8, kM9, kEPS_MIN,
   kT, kTRANSFER, kEMISSIVITY, kH_CONV, kT_AMBIENT, kDESCALE, kH_WATER, kH_CONTACT, kT_ROLL,
   kETA, kRHO, kCP, kALPHA,
+  kFORCE_MEASURED, kFORWARD_SLIP_MEASURED,  // what a mill measured, for --fit
   kInputCount
 };
 

@@ -9,6 +9,7 @@
 
 #include "analysis/pass.h"
 #include "batch/columns.h"
+#include "passes/fit.h"
 #include "passes/request.h"
 
 namespace orowan::batch {
@@ -38,6 +39,7 @@ struct PassJob {
   PropertyPoints frictionTable;  // a JSON friction table; request.frictionTable points here
   passes::Request request;       // the line in the analysis's units
   passes::Answer answer;         // what the solve made of it
+  passes::FitOutcome fit;        // with --fit: what the fit found (answer is the fitted pass)
   PassResult scratch;            // the console's pass (answer.pass points here)
 
   std::vector<KeptText> kept;  // the --keep columns' values, as the line gave them

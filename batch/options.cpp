@@ -96,6 +96,25 @@ Solver:
   message names the formula. With --solver (either) a last column
   STEPS_PER_SIDE gives the steps a side of the answer.
 
+Fit:
+  --fit takes FORCE_MEASURED (the rolling force per unit width, in the unit of
+  ROLLING_FORCE) and for U,Y FORWARD_SLIP_MEASURED (as FORWARD_SLIP), and
+  searches the fitted input until the pass's ROLLING_FORCE (and FORWARD_SLIP)
+  meets them: U over (0, 1], Y_FACTOR (multiplying Y, a yield table or K and
+  S0 of a curve) over (0, 100], H2 over (0, H1); for U,Y the factor is
+  refitted for the force at every U tried for the slip. A typed U or H2 is
+  the search's start (U 0.1, H2 0.8 H1 when empty). The search brackets the
+  target and closes it by regula falsi; the console's force jumps by some
+  tenths of a per cent where the step count or the neutral step changes, so a
+  fit may end on a jump (FIT_END jump: the side nearer the target). After all
+  other columns: FORCE_MEASURED, FORWARD_SLIP_MEASURED, U_FIT, Y_FACTOR,
+  H2_FIT, FIT_RESIDUAL ((ROLLING_FORCE - FORCE_MEASURED) / FORCE_MEASURED),
+  FIT_SLIP_RESIDUAL (the same of the slip), FIT_SOLVES (passes solved),
+  FIT_END (met or jump); the other columns are those of the fitted pass. A
+  target no input reaches has status "out of reach" and the range reached in
+  the message, and no pass. A line continuing a schedule (H1 empty) takes the
+  line before's typed H2, also with --fit H2.
+
 Exit status:
   0 every line was read (a pass that faults is a result, not a failure),
   1 a line or the input could not be read, or an output (a picture too) could
@@ -143,6 +162,15 @@ void checkSolver(const Options& options, bool pictured) {
                                std::string("cannot go with ") + refused +
                                    ": they show the console's single-precision marches");
   }
+}
+
+// --fit's target, and the solver it needs (the console's: the fit walks
+// its jumps).
+void checkFit(Options& options, const std::string& text) {
+  const std::optional<FitSpec> spec = parseFitSpec(text);
+  if (!spec) throw CLI::ValidationError("--fit " + text, "expected U, Y, U,Y or H2");
+  if (options.solver == Solver::converged) throw CLI::ValidationError("--fit", "takes the console's solver, not --solver converged");
+  options.fit = *spec;
 }
 
 // A file the run reads or writes, by the option that names it.
@@ -273,6 +301,12 @@ int parseCommandLine(int argc, char** argv, Options& options) {
       app.add_option("--solver", solver, "console (default) or converged: the same equations in "
                                          "double precision to convergence (see Solver)")
           ->check(CLI::IsMember({"console", "converged"}));
+  std::string fit;
+  auto* fitOption = app.add_option("--fit", fit, "fit each pass to its measured columns: U (friction for "
+                                                 "FORCE_MEASURED), Y (a factor on the flow stress), U,Y (both, "
+                                                 "from force and FORWARD_SLIP_MEASURED) or H2 (the exit "
+                                                 "thickness for the force); see Fit")
+                        ->type_name("U|Y|U,Y|H2");
   app.add_option("--jobs", options.jobs, "threads (default: the cores, here " + std::to_string(options.jobs) + ")")
       ->check(CLI::Range(1, 1024));
   try {
@@ -280,6 +314,7 @@ int parseCommandLine(int argc, char** argv, Options& options) {
     options.units = units == "si" ? Units::si : Units::report;
     options.solver = solver == "converged" ? Solver::converged : Solver::console;
     options.solverGiven = solverOption->count() > 0;
+    if (fitOption->count() > 0) checkFit(options, fit);
     checkCombinations(options, varies, jsonInput, svg->count() > 0, html->count() > 0, output->count() > 0,
                       stepsOutput->count() > 0);
     options.commandLine = commandLineText(argc, argv);

@@ -40,8 +40,8 @@ class JobPool {
 // The input stage's state: the current line and its next sweep case.
 class PassFeed {
  public:
-  PassFeed(PassSource& source, const Sweep& sweep, Units units, Solver solver)
-      : source_(source), sweep_(sweep), units_(units), solver_(solver), cases_(sweep.caseCount()),
+  PassFeed(PassSource& source, const Sweep& sweep, Units units, Solver solver, const FitSpec& fit)
+      : source_(source), sweep_(sweep), units_(units), solver_(solver), fit_(fit), cases_(sweep.caseCount()),
         schedule_(cases_) {}
 
   // The next pass into `job`; false at the end of the input.
@@ -49,6 +49,7 @@ class PassFeed {
     if (!haveLine_ || caseIndex_ == cases_) {
       if (haveLine_) schedule_.lineDone();
       if (!source_.next(line_)) return false;
+      fillFitStart(fit_, line_);
       haveLine_ = true;
       caseIndex_ = 0;
     }
@@ -76,6 +77,7 @@ class PassFeed {
   const Sweep& sweep_;
   Units units_;
   Solver solver_;
+  const FitSpec& fit_;
   long cases_;
   Schedule schedule_;
   InputLine line_;
@@ -90,7 +92,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
   const unsigned jobs = settings.jobs == 0 ? 1 : settings.jobs;
   oneapi::tbb::global_control threads(oneapi::tbb::global_control::max_allowed_parallelism, jobs);
   JobPool pool;
-  PassFeed feed(source, sweep, settings.units, settings.solver);
+  PassFeed feed(source, sweep, settings.units, settings.solver, settings.fit);
   long unreadable = 0;
   long lastReported = -1;  // the line whose problem standard error has (one message a line)
   auto read = [&](oneapi::tbb::flow_control& control) -> PassJob* {
@@ -101,7 +103,10 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return nullptr;
   };
   auto solve = [&writers, &settings](PassJob* job) {
-    if (!job->solved) solveJob(*job, settings.solver);
+    if (!job->solved) {
+      if (settings.fit.on) fitJob(*job, settings.fit, settings.solver);
+      else solveJob(*job, settings.solver);
+    }
     job->texts.resize(writers.size());
     for (std::size_t w = 0; w < writers.size(); ++w) {
       job->texts[w].clear();

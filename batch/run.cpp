@@ -39,7 +39,7 @@ int openInput(const std::string& path) {
 // leaves no line readable.
 void checkRequiredColumns(const PassSource& source, const Options& options, const std::string& name) {
   const std::string missing = missingRequiredColumn(
-      [&](int c) { return source.names(c) || options.sweep.varyOf(c) != nullptr; });
+      [&](int c) { return source.names(c) || options.sweep.varyOf(c) != nullptr || fitStartColumn(options.fit, c); });
   if (!missing.empty()) throw Stop{name + ":1: " + missing};
 }
 
@@ -86,7 +86,7 @@ long writeResults(PassSource& source, const Options& options, const RunSettings&
   OutputFile results(options.output);
   std::unique_ptr<OutputFile> steps;
   if (!options.stepsOutput.empty()) steps = std::make_unique<OutputFile>(options.stepsOutput);
-  const Layout layout{!options.sweep.empty(), options.units, options.solverGiven, options.keep};
+  const Layout layout{!options.sweep.empty(), options.units, options.solverGiven, options.keep, options.fit.on};
   std::vector<std::unique_ptr<ResultWriter>> owned;
   owned.push_back(options.json ? makeJsonWriter(results, layout, options.steps) : makeCsvResultWriter(results, layout));
   if (steps) owned.push_back(makeCsvStepWriter(*steps, layout));
@@ -123,7 +123,7 @@ int run(const Options& options) {
   for (const SourceProblem& problem : source->headerProblems()) {
     std::fprintf(stderr, "%s:%ld: %s\n", printable(name).c_str(), problem.line, printable(problem.text).c_str());
   }
-  RunSettings settings{name, options.units, options.jobs, stderr, options.solver};
+  RunSettings settings{name, options.units, options.jobs, stderr, options.solver, options.fit};
   const bool pictured = !options.svgDir.empty() || !options.htmlOutput.empty();
   PictureOutputs pictures({options.svgDir, options.htmlOutput, name, options.commandLine, &options.sweep,
                            options.units, pictured ? lineNumberDigits(fd) : 4, stderr, options.htmlSteps});

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "batch/hot_request.h"
+#include "batch/fit.h"
 #include "batch/solve.h"
 
 namespace orowan::batch {
@@ -128,6 +129,7 @@ void CsvResultWriter::begin() {
   for (const ResultColumn& column : laterResultColumns()) header.append(",").append(column.name);
   if (layout_.stepsPerSide) header.append(",STEPS_PER_SIDE");
   for (const ResultColumn& column : hotResultColumns()) header.append(",").append(column.name);
+  if (layout_.fit) putFitHeader(header);
   for (const std::string& name : layout_.kept) header.push_back(','), putCsvText(header, name);
   out_.write(header + "\n");
 }
@@ -170,6 +172,7 @@ void CsvResultWriter::render(const PassJob& job, std::string& t) const {
     t.push_back(',');
     putCsvCell(t, column, job);
   }
+  if (layout_.fit) putFitCsv(t, job);
   putCsvKept(t, job);
   t.push_back('\n');
 }
@@ -290,6 +293,7 @@ void JsonWriter::render(const PassJob& job, std::string& t) const {
   // After everything a line had before, the steps included; the columns
   // passed through last, after every result.
   for (const ResultColumn& column : hotResultColumns()) putJsonCell(t, column, job);
+  if (layout_.fit) putFitJson(t, job);
   putJsonKept(t, job, layout_.kept);
   t.push_back('}');
 }

@@ -32,6 +32,7 @@ struct Layout {
   Units units = Units::report;
   bool stepsPerSide = false;  // a last column STEPS_PER_SIDE (with --solver)
   std::vector<std::string> kept;  // --keep: passed-through columns, after every result column
+  bool fit = false;           // the fit's columns after all others (with --fit)
 };
 
 // One line per pass: line, [case], the inputs, the summary values, status,

@@ -20,6 +20,8 @@ from . import _arguments
 from . import _orowan
 from ._arguments import MAX_TABLE_POINTS
 from ._hot import HOT_ARGUMENTS as _HOT_ARGUMENTS
+from ._calibration import Calibration, calibrate, fit, solve_frame
+from . import dask  # orowan.dask: imports dask itself only when called
 from ._results import CONVERGED_STEP_COLUMNS, STEP_COLUMNS, PassFault, PassResult
 from .setup import SetUp, setup
 
@@ -29,7 +31,8 @@ __version__ = _orowan.VERSION
 PassResult.__module__ = PassFault.__module__ = __name__
 
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
-           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp"]
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp", "fit", "calibrate", "solve_frame",
+           "Calibration"]
 
 
 def solve(R, H1, H2, Y=None, SGB=0.0, SGF=0.0, U=None, *, curve=None, eps=0.0,

@@ -8,7 +8,8 @@ import numpy as np
 import numpy.typing as npt
 
 __all__ = ["solve", "solve_many", "PassResult", "PassFault", "STEP_COLUMNS",
-           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp"]
+           "CONVERGED_STEP_COLUMNS", "MAX_TABLE_POINTS", "setup", "SetUp", "fit", "calibrate", "solve_frame",
+           "Calibration"]
 
 STEP_COLUMNS: tuple[str, ...]
 CONVERGED_STEP_COLUMNS: tuple[str, ...]
@@ -114,3 +115,19 @@ class SetUp:
 
 def setup(path_or_dict: Union[str, "os.PathLike[str]", Mapping[str, Any]], *, respect_limits: bool = ...,
           units: Optional[Literal["report", "si"]] = ...) -> SetUp: ...
+
+
+# Fits and calibrations (orowan._calibration); frames are pandas DataFrames.
+class Calibration:
+    summary: dict[str, Any]
+    parameters: Any
+    residuals: Any
+    refused: dict[Any, str]
+    def __init__(self, summary: dict[str, Any], residuals: Any, refused: dict[Any, str]) -> None: ...
+
+def solve_frame(frame: Any, *, units: Literal["kgf", "si"] = ..., jobs: Optional[int] = ...) -> Any: ...
+def fit(frame: Any, target: Literal["U", "Y", "U,Y", "Y,U", "H2"] = ..., *, units: Literal["kgf", "si"] = ...,
+        jobs: Optional[int] = ...) -> Any: ...
+def calibrate(frame: Any, friction: str = ..., flow_factor: str = ..., *,
+              loss: Optional[Literal["huber", "cauchy"]] = ..., loss_scale: float = ...,
+              units: Literal["kgf", "si"] = ..., jobs: Optional[int] = ..., max_iterations: int = ...) -> Calibration: ...

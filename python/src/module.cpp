@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "python/src/hot.h"
+#include "python/src/calibrate_bindings.h"
 #include "python/src/passes.h"
 #include "python/src/setup_bindings.h"
 
@@ -332,4 +333,5 @@ PYBIND11_MODULE(_orowan, m) {
   m.def("strain_out", [](double H1, double H2, double eps) {
     return static_cast<double>(static_cast<float>(orowan::passes::strainOut(single(H1), single(H2), widenedSingle(eps))));
   }, py::arg("H1"), py::arg("H2"), py::arg("eps"));
+  orowan::python::registerCalibrate(m);
 }

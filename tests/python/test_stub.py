@@ -57,7 +57,7 @@ def signature_of(function):
             for p in inspect.signature(function).parameters.values() if p.name != "self"]
 
 
-@pytest.mark.parametrize("name", ["solve", "solve_many"])
+@pytest.mark.parametrize("name", ["solve", "solve_many", "solve_frame", "fit", "calibrate"])
 def test_function_parameters_match(stub, name):
     assert parameters(top_level(stub)[name]) == signature_of(getattr(orowan, name))
 
