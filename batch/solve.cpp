@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "passes/shortest_chars.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -91,7 +92,7 @@ std::string flatteningNote(const PassJob& job) {
 }
 
 std::string_view shortestDoubleText(double value, char (&buffer)[32]) {
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
 }
 

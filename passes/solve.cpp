@@ -9,6 +9,7 @@
 
 #include "accuracy/converged.h"
 #include "analysis/fault.h"
+#include "passes/shortest_chars.h"
 
 namespace orowan::passes {
 namespace {
@@ -239,7 +240,7 @@ void takeConvergedSolution(accuracy::Solution s, Answer& answer) {
 
 std::string singleText(double value) {
   char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
   return std::string(buffer, end);
 }
 
