@@ -8,7 +8,7 @@
 // library (libc++ 13) has no floating-point to_chars; there the text is
 // found with the C library's correctly rounded printf("%.*e") and
 // strtod/strtof: the correctly rounded n-digit decimal, or a neighbour of
-// it, for n = 1, 2, ... until one reads back to the value
+// it, for the fewest n digits with one that reads back to the value
 // (tests/passes/shortest_chars_test.cpp compares it with std::to_chars).
 #pragma once
 
@@ -102,28 +102,40 @@ inline Decimal neighbour(Decimal d, int step) {
   return d;
 }
 
-// The shortest decimal of a positive finite value.
+// The n-digit decimal of a positive finite value that reads back to it:
+// the correctly rounded one or a neighbour; false if none does.
+template <class T>
+bool decimalOf(T value, int n, Decimal& out) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*e", n - 1, static_cast<double>(value));
+  Decimal d;
+  d.count = n;
+  const char* p = text;
+  for (; *p != 'e'; ++p)
+    if (*p != '.') d.digits = d.digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  d.exponent = std::atoi(p + 1);
+  if (roundTrips(d, value)) return out = d, true;
+  for (int step : {-1, 1}) {
+    const Decimal other = neighbour(d, step);
+    if (other.digits != 0 && roundTrips(other, value)) return out = other, true;
+  }
+  return false;
+}
+
+// The shortest decimal of a positive finite value. A decimal of n digits
+// that reads back gives one of n + 1 (a zero appended), so the fewest
+// digits are found by bisection: four or five conversions, not up to nine.
 template <class T>
 Decimal shortestDecimal(T value) {
-  const int most = std::numeric_limits<T>::max_digits10;
-  Decimal found;
-  for (int n = 1; n <= most; ++n) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*e", n - 1, static_cast<double>(value));
-    Decimal d;
-    d.count = n;
-    const char* p = text;
-    for (; *p != 'e'; ++p)
-      if (*p != '.') d.digits = d.digits * 10 + static_cast<std::uint64_t>(*p - '0');
-    d.exponent = std::atoi(p + 1);
-    if (roundTrips(d, value)) return d;
-    for (int step : {-1, 1}) {
-      const Decimal other = neighbour(d, step);
-      if (other.digits != 0 && roundTrips(other, value)) return other;
-    }
-    found = d;
+  int low = 1, high = std::numeric_limits<T>::max_digits10;  // max_digits10 always reads back
+  Decimal found, d;
+  decimalOf(value, high, found);
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    if (decimalOf(value, middle, d)) high = middle, found = d;
+    else low = middle + 1;
   }
-  return found;  // max_digits10 digits always read back
+  return found;
 }
 
 // Drops trailing zero digits (a decimal of 1 digit keeps its one).
