@@ -10,23 +10,23 @@ OROWAN_THREAD_STATE AngleMemory threadAngles;
 
 namespace {
 
-double keep(LastCall& last, const Real& angle, double result) {
+Wide keep(LastCall& last, const Real& angle, Wide result) {
   last = {true, std::bit_cast<std::uint32_t>(angle.v), result};
   return result;
 }
 
 }  // namespace
 
-double newSine(AngleMemory& m, Real angle) {
+Wide newSine(AngleMemory& m, Real angle) {
   return keep(m.sine, angle, mathSin(angle));
 }
 
-double newCosine(AngleMemory& m, Real angle) {
+Wide newCosine(AngleMemory& m, Real angle) {
   return keep(m.cosine, angle, mathCos(angle));
 }
 
 // t is stored, so its division is rounded before 1/t is formed.
-double newTangentTerm(AngleMemory& m, Real PHI) {
+Wide newTangentTerm(AngleMemory& m, Real PHI) {
   const Real t = sineOf(m, PHI) / cosineOf(m, PHI);
   return keep(m.tangentTerm, PHI, 1.0 / PHI - 1.0 / t);
 }

@@ -25,7 +25,7 @@ namespace orowan {
 struct LastCall {
   bool known = false;
   std::uint32_t angle = 0;
-  double result = 0.0;
+  Wide result = 0.0;
 };
 
 // The last sine, cosine and tangent term of one march.
@@ -39,31 +39,31 @@ extern OROWAN_THREAD_STATE AngleMemory threadAngles;
 // The first call at a new angle; they remember it. The angle comes by
 // value: a reference would make the caller keep the angle, and whatever
 // lies beside it (the four-stage step's values), in memory.
-double newSine(AngleMemory& memory, Real angle);
-double newCosine(AngleMemory& memory, Real angle);
-double newTangentTerm(AngleMemory& memory, Real angle);
+Wide newSine(AngleMemory& memory, Real angle);
+Wide newCosine(AngleMemory& memory, Real angle);
+Wide newTangentTerm(AngleMemory& memory, Real angle);
 
 inline bool remembers(const LastCall& last, const Real& angle) {
   return last.known && last.angle == std::bit_cast<std::uint32_t>(angle.v);
 }
 
 // sin and cos of a stored angle (mathSin, mathCos).
-[[gnu::always_inline]] inline double sineOf(AngleMemory& m, const Real& angle) {
+[[gnu::always_inline]] inline Wide sineOf(AngleMemory& m, const Real& angle) {
   return remembers(m.sine, angle) ? m.sine.result : newSine(m, angle);
 }
-[[gnu::always_inline]] inline double cosineOf(AngleMemory& m, const Real& angle) {
+[[gnu::always_inline]] inline Wide cosineOf(AngleMemory& m, const Real& angle) {
   return remembers(m.cosine, angle) ? m.cosine.result : newCosine(m, angle);
 }
 
 // 1/PHI - 1/t, where t = sin PHI / cos PHI rounded to single; for PHI > 0.
 // The pressure factors and the slip slope's denominator share it.
-[[gnu::always_inline]] inline double tangentTerm(AngleMemory& m, const Real& PHI) {
+[[gnu::always_inline]] inline Wide tangentTerm(AngleMemory& m, const Real& PHI) {
   return remembers(m.tangentTerm, PHI) ? m.tangentTerm.result : newTangentTerm(m, PHI);
 }
 
 // The same with the thread's memory.
-inline double sineOf(const Real& angle) { return sineOf(threadAngles, angle); }
-inline double cosineOf(const Real& angle) { return cosineOf(threadAngles, angle); }
-inline double tangentTerm(const Real& PHI) { return tangentTerm(threadAngles, PHI); }
+inline Wide sineOf(const Real& angle) { return sineOf(threadAngles, angle); }
+inline Wide cosineOf(const Real& angle) { return cosineOf(threadAngles, angle); }
+inline Wide tangentTerm(const Real& PHI) { return tangentTerm(threadAngles, PHI); }
 
 }  // namespace orowan

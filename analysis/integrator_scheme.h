@@ -64,7 +64,7 @@ template <typename Slope>
 struct FourStageStep {
   Slope slope;
   Real PHI;
-  double h, y;
+  Wide h, y;
   Real f, k1, k2, k3, midAngle, stageForce;
 
   FourStageStep(Slope s, const Real& F, const Real& phi, const Real& DPHI)
@@ -101,7 +101,7 @@ struct FourStageStep {
   OROWAN_INLINE Real last() {
     const Real endAngle = PHI + h;
     slopeAt<2>(stageForce, f, endAngle);
-    const double k4 = h * f;
+    const Wide k4 = h * f;
     return y + (0.5 * k1 + 1.5 * k2 + 0.5 * k3 + 0.5 * k4) / 3.0;
   }
 };

@@ -25,7 +25,7 @@ namespace orowan {
 struct AngleTerms {
   bool known = false;
   std::uint32_t bits = 0;  // the angle's
-  double sine = 0, cosine = 0, tangent = 0;
+  Wide sine = 0.0, cosine = 0.0, tangent = 0.0;
 };
 
 // The terms of `angle`, worked out as sineOf, cosineOf and tangentTerm do.
@@ -53,7 +53,7 @@ struct StepAngles {
   // The step at PHI: its angles from those looked ahead when they are the
   // step's, else worked out now.
   OROWAN_INLINE void prepare(const Real& PHI, const Real& DPHI) {
-    const double h = DPHI;
+    const Wide h = DPHI;
     const Real middle = PHI + h / 2.0, end = PHI + h;
     const bool carried = at[2].known && at[2].bits == std::bit_cast<std::uint32_t>(PHI.v);
     at[0] = carried ? at[2] : termsOf(PHI);
@@ -66,7 +66,7 @@ struct StepAngles {
   // The next step's middle and end angles, worked out while this step's
   // stages wait on their chain (the next step starts at this one's end).
   OROWAN_INLINE void lookAhead(const Real& PHI, const Real& DPHI) {
-    const double h = DPHI;
+    const Wide h = DPHI;
     const Real next = PHI + h;
     ahead[0] = termsOf(Real(next + h / 2.0));
     ahead[1] = termsOf(Real(next + h));
@@ -81,11 +81,11 @@ struct StepAngles {
   }
 };
 
-OROWAN_INLINE double sineOf(StepAngles& a, const Real& angle) { return a.termsAt(angle).sine; }
-OROWAN_INLINE double cosineOf(StepAngles& a, const Real& angle) {
+OROWAN_INLINE Wide sineOf(StepAngles& a, const Real& angle) { return a.termsAt(angle).sine; }
+OROWAN_INLINE Wide cosineOf(StepAngles& a, const Real& angle) {
   return a.termsAt(angle).cosine;
 }
-OROWAN_INLINE double tangentTerm(StepAngles& a, const Real& angle) {
+OROWAN_INLINE Wide tangentTerm(StepAngles& a, const Real& angle) {
   return a.termsAt(angle).tangent;
 }
 
@@ -100,15 +100,15 @@ struct StageAngle {
   }
 };
 template <int k>
-OROWAN_INLINE double sineOf(StageAngle<k>& a, const Real& angle) {
+OROWAN_INLINE Wide sineOf(StageAngle<k>& a, const Real& angle) {
   return a.termsAt(angle).sine;
 }
 template <int k>
-OROWAN_INLINE double cosineOf(StageAngle<k>& a, const Real& angle) {
+OROWAN_INLINE Wide cosineOf(StageAngle<k>& a, const Real& angle) {
   return a.termsAt(angle).cosine;
 }
 template <int k>
-OROWAN_INLINE double tangentTerm(StageAngle<k>& a, const Real& angle) {
+OROWAN_INLINE Wide tangentTerm(StageAngle<k>& a, const Real& angle) {
   return a.termsAt(angle).tangent;
 }
 
@@ -155,10 +155,10 @@ OROWAN_INLINE void workOutSection(S& s, const AnalysisRecord& pass, Side side) {
 // it unrounded: the slip test uses the value before the store rounds it.
 // b is rounded before use, B is not; faults come in the order c, b, B.
 template <class S>
-OROWAN_INLINE double workOutA(S& s, const Real& c) {
+OROWAN_INLINE Wide workOutA(S& s, const Real& c) {
   const Real b = -(0.5 / s.U);
-  const double B = s.F / s.H / s.RK + 1.0;
-  const double A = (mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
+  const Wide B = s.F / s.H / s.RK + 1.0;
+  const Wide A = (mathSqrt(B * c * 4.0 + b * b) + b) * 0.5 / c;
   s.A = A;
   return A;
 }
@@ -188,11 +188,11 @@ OROWAN_INLINE void workOutStick(S& s, const AnalysisRecord& pass, Side side) {
   if (s.PHI <= 0.0) {
     s.PRESSURE_FACTOR = s.W;
   } else {
-    const double correction = 0.5 * tangentTerm(anglesOf(s), s.PHI);
+    const Wide correction = 0.5 * tangentTerm(anglesOf(s), s.PHI);
     s.PRESSURE_FACTOR = fromExit ? s.W - correction : s.W + correction;
   }
-  const double lean = sineOf(anglesOf(s), s.PHI) * s.PRESSURE_FACTOR;
-  const double half = 0.5 * cosineOf(anglesOf(s), s.PHI);
+  const Wide lean = sineOf(anglesOf(s), s.PHI) * s.PRESSURE_FACTOR;
+  const Wide half = 0.5 * cosineOf(anglesOf(s), s.PHI);
   s.STICK_TERM = fromExit ? lean + half : lean - half;
   s.P = s.F / s.H + s.RK * s.PRESSURE_FACTOR;
   s.SGX = s.F / s.H;
@@ -269,11 +269,11 @@ OROWAN_INLINE void storeStep(const S& s, AnalysisRecord& r, Side side, int i) {
 template <class S>
 OROWAN_INLINE bool advanceAngle(S& s, const AnalysisRecord& pass, Side side) {
   if (side == Side::exit) {
-    const double advanced = s.PHI + s.DPHI;
+    const Wide advanced = s.PHI + s.DPHI;
     s.PHI = advanced;
     return advanced < pass.CONTACT_ANGLE;
   }
-  const double advanced = s.PHI - s.DPHI;
+  const Wide advanced = s.PHI - s.DPHI;
   s.PHI = advanced;
   return advanced > 0.0;
 }

@@ -33,26 +33,26 @@ void setMathCallLog(MathCallLog* log) {
   callLog = log;
 }
 
-double mathSqrt(double x) {
+Wide mathSqrt(Wide x) {
   if (x < 0.0) raiseDomainError("sqrt");
   note(MathFunction::sqrt, x);
   return std::sqrt(x);
 }
 
-double mathSin(double x) {
+Wide mathSin(Wide x) {
   if (std::isinf(x)) raiseDomainError("sin");
   note(MathFunction::sin, x);
   return std::sin(x);
 }
 
-double mathCos(double x) {
+Wide mathCos(Wide x) {
   if (std::isinf(x)) raiseDomainError("cos");
   note(MathFunction::cos, x);
   return std::cos(x);
 }
 
 // Defined for every argument; a NaN passes through.
-double mathAtan(double x) {
+Wide mathAtan(Wide x) {
   note(MathFunction::atan, x);
   return std::atan(x);
 }

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "analysis/wide.h"
+
 namespace orowan {
 
-double mathSqrt(double x);
-double mathSin(double x);
-double mathCos(double x);
-double mathAtan(double x);
+Wide mathSqrt(Wide x);
+Wide mathSin(Wide x);
+Wide mathCos(Wide x);
+Wide mathAtan(Wide x);
 
 // A log of the calls above, in order, while it is set on the calling
 // thread: the benchmarks replay a pass's calls as its math floor.

@@ -45,13 +45,13 @@ void sumBothSides(int i) {
   const int exitTerms = std::min(i, exitSteps);
   for (int j = 1; j <= entryTerms || j <= exitTerms; ++j) {
     if (j <= entryTerms) {
-      const double w = rec.ENTRY_X(j) - rec.ENTRY_X(j + 1);
+      const Wide w = rec.ENTRY_X(j) - rec.ENTRY_X(j + 1);
       rec.ENTRY_FORCE_SUM = rec.ENTRY_FORCE_SUM + w * rec.ENTRY_P(j);
       rec.ENTRY_MOMENT_SUM = rec.ENTRY_MOMENT_SUM + w * rec.ENTRY_X(j) * rec.ENTRY_P(j);
     }
     if (j <= exitTerms) {
-      const double next = j < exitSteps ? rec.EXIT_X(j + 1) : rec.EXIT_X_BEYOND;
-      const double w = next - rec.EXIT_X(j);
+      const Wide next = j < exitSteps ? rec.EXIT_X(j + 1) : rec.EXIT_X_BEYOND;
+      const Wide w = next - rec.EXIT_X(j);
       rec.EXIT_FORCE_SUM = rec.EXIT_FORCE_SUM + w * rec.EXIT_P(j);
       rec.EXIT_MOMENT_SUM = rec.EXIT_MOMENT_SUM + w * rec.EXIT_X(j) * rec.EXIT_P(j);
     }
@@ -62,7 +62,7 @@ void sumBothSides(int i) {
 // mean pressure, which is also left in P. The arm uses the unrounded G.
 void workOutLoad() {
   rec.ROLLING_FORCE = rec.EXIT_FORCE_SUM + rec.ENTRY_FORCE_SUM;
-  const double G = (rec.EXIT_MOMENT_SUM + rec.ENTRY_MOMENT_SUM) * 2.0 / 1000.0;
+  const Wide G = (rec.EXIT_MOMENT_SUM + rec.ENTRY_MOMENT_SUM) * 2.0 / 1000.0;
   rec.G = G;
   rec.TORQUE_ARM = G * 1000.0 / (2.0 * rec.ROLLING_FORCE);
   rec.PM = (rec.EXIT_FORCE_SUM + rec.ENTRY_FORCE_SUM) / rec.XL;

@@ -44,6 +44,11 @@ thread_local constinit CallState* current = nullptr;
 
 // ---- the trap handler, installed while any thread is inside a call
 
+#ifdef OROWAN_CHECKED_ARITHMETIC
+struct TrapHandlerInUse {
+  TrapHandlerInUse() {}  // checked arithmetic: no traps, no handler
+};
+#else
 std::mutex handlerLock;
 int callsInside = 0;
 struct sigaction previousAction;
@@ -79,13 +84,17 @@ struct TrapHandlerInUse {
     if (--callsInside == 0) sigaction(SIGFPE, &previousAction, nullptr);
   }
 };
+#endif
 
 // The console's environment: round to nearest, no flags, the three traps.
 // Set again after a fault, since the trap's handler runs with the traps
-// masked and the jump out of it keeps them so.
+// masked and the jump out of it keeps them so. Checked arithmetic
+// (analysis/wide.h) finds the faults itself and wants no traps.
 void enterConsoleEnvironment() {
   std::fesetenv(FE_DFL_ENV);  // round to nearest, no flags, no traps
+#ifndef OROWAN_CHECKED_ARITHMETIC
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+#endif
 }
 
 // The analysis runs with the console's environment; the caller's

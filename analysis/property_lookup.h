@@ -28,7 +28,7 @@ inline void lookupProperty(const PropertyTable& table, const Real& X, Real& resu
     // A containing interval has right > left, so the divisor is positive,
     // and a flat interval's slope is +0 exactly: its division (the dearest
     // operation of a lookup) is left out.
-    const double rise = table.values[k + 1] - table.values[k];
+    const Wide rise = table.values[k + 1] - table.values[k];
     const Real slope = isPositiveZero(rise) ? Real(0.0) : Real(rise / (right - left));
     result = (X - left) * slope + table.values[k];
     if (absolute) result = std::fabs(result.v);

@@ -43,9 +43,9 @@ void deriveGeometry() {
   rec.F_EXIT_PLANE = -(rec.H2 * rec.SGF);
   rec.F_ENTRY_PLANE = -(rec.H1 * rec.SGB);
   rec.DH = rec.H1 - rec.H2;
-  const double dh = rec.DH;
+  const Wide dh = rec.DH;
   rec.XL = mathSqrt(rec.R * dh - 0.25 * (dh * dh));
-  const double angle = mathAtan(rec.XL / (rec.R - 0.5 * (rec.H1 - rec.H2)));
+  const Wide angle = mathAtan(rec.XL / (rec.R - 0.5 * (rec.H1 - rec.H2)));
   rec.CONTACT_ANGLE = angle;
   rec.ANGLE_STEP = angle / 400.0;
 }

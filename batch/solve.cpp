@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "batch/hot_request.h"
+#include "passes/shortest_chars.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -98,7 +99,7 @@ std::string flatteningNote(const PassJob& job) {
 }
 
 std::string_view shortestDoubleText(double value, char (&buffer)[32]) {
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
 }
 

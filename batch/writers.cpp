@@ -8,6 +8,7 @@
 #include "batch/hot_request.h"
 #include "batch/fit.h"
 #include "batch/solve.h"
+#include "passes/shortest_chars.h"
 
 namespace orowan::batch {
 namespace {
@@ -30,7 +31,7 @@ void putNumber(std::string& out, float value) {
 
 void putInteger(std::string& out, long value) {
   char buffer[24];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, value).ptr;
   out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
@@ -318,7 +319,7 @@ void JsonWriter::renderMarch(const March& march, std::string& t) const {
 }  // namespace
 
 std::string_view shortestText(float value, char (&buffer)[32]) {
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
 }
 

@@ -117,7 +117,9 @@ void stopProgram() {
 
 void setUpFloatingPoint(void (*onTrap)(int code)) {
   std::feclearexcept(FE_ALL_EXCEPT);
+#ifndef OROWAN_CHECKED_ARITHMETIC  // checked arithmetic finds the faults without traps
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+#endif
   platform::installFaultHandler(onTrap);
 }
 

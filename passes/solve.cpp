@@ -10,6 +10,7 @@
 #include "accuracy/converged.h"
 #include "analysis/fault.h"
 #include "passes/hot_pass.h"
+#include "passes/shortest_chars.h"
 
 namespace orowan::passes {
 namespace {
@@ -255,7 +256,7 @@ void takeConvergedSolution(accuracy::Solution s, Answer& answer) {
 
 std::string singleText(double value) {
   char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
+  const auto end = passes::toShortestChars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr;
   return std::string(buffer, end);
 }
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DOROWAN_BENCH=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DOROWAN_BENCH=ON -DOROWAN_WEB=ON
 cmake --build build
 # Benchmark smoke run: the floor must make exactly the pass's math calls,
 # and every benchmark runs once, briefly. Before ctest, whose summary ends

@@ -1,0 +1,228 @@
+"""The web page in headless Chromium (python3-selenium, chromium-driver).
+
+Checks: the page loads from file:// and asks for nothing over the
+network; 500 generated passes (every outcome, faults of every M number in
+every stage the analysis faults in, flow curves, flattening, schedules)
+through window.orowan.solve equal `orowan-batch --json` of the same input,
+number by number as single values; the example pass typed into the form
+shows rolling force 185.49 and a friction hill with a vertex per step; a
+bad value shows the batch tool's message beside its field; the report
+equals the console's bytes decoded from Shift-JIS. Prints the page's size
+and load time and saves screenshots (desktop and phone width).
+
+A page that was not built, or a browser that cannot start, fails the test
+with the reason: it never passes silently.
+
+python3 page_test.py --page orowan.html --batch orowan-batch --console orowan --shots DIR"""
+import argparse
+import json
+import math
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import web_passes  # noqa: E402
+
+ARGS = None
+EXAMPLE = {"R": "100", "H1": "2", "H2": "1.5", "Y": "20", "SGB": "0", "SGF": "0", "U": "0.1"}
+
+
+def single(x):
+    """x as the single value it stands for (a float32 bit pattern)."""
+    return struct.unpack("<I", struct.pack("<f", x))[0]
+
+
+def same_value(a, b):
+    if isinstance(a, (int, float)) and not isinstance(a, bool) and isinstance(b, (int, float)):
+        return single(a) == single(b)
+    if isinstance(a, dict) and isinstance(b, dict):
+        return a.keys() == b.keys() and all(same_value(a[k], b[k]) for k in a)
+    if isinstance(a, list) and isinstance(b, list):
+        return len(a) == len(b) and all(same_value(x, y) for x, y in zip(a, b))
+    return a == b
+
+
+def differences(page, tool, skip=()):
+    """The keys whose values differ between two result objects."""
+    keys = (page.keys() | tool.keys()) - set(skip)
+    return sorted(k for k in keys if k not in page or k not in tool or not same_value(page[k], tool[k]))
+
+
+def batch_json(objects, *options):
+    with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
+        json.dump(objects, f)
+        path = f.name
+    try:
+        run = subprocess.run([ARGS.batch, "--json", *options, path], capture_output=True, text=True)
+        return json.loads(run.stdout), path
+    finally:
+        os.unlink(path)
+
+
+def start_browser(width, height):
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    options = webdriver.ChromeOptions()
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                     f"--window-size={width},{height}", "--allow-file-access-from-files"):
+        options.add_argument(argument)
+    options.binary_location = "/usr/bin/chromium"
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.isfile(ARGS.page):
+            raise RuntimeError(f"the page {ARGS.page} was not built: is emscripten installed "
+                               "(apt-get install emscripten) and the build run with -DOROWAN_WEB=ON?")
+        try:
+            cls.browser = start_browser(1280, 1000)
+        except Exception as error:  # the browser or its driver missing
+            raise RuntimeError(f"headless Chromium could not start (chromium, chromium-driver, "
+                               f"python3-selenium): {error}")
+        cls.browser.set_script_timeout(600)
+        started = time.monotonic()
+        cls.browser.get("file://" + os.path.abspath(ARGS.page))
+        cls.browser.execute_async_script(
+            "const done = arguments[arguments.length - 1]; window.orowan.ready.then(() => done(1), e => done(String(e)));")
+        cls.load_seconds = time.monotonic() - started
+        cls.ready_ms = cls.browser.execute_script(
+            "return performance.now();")
+        print(f"page: {os.path.getsize(ARGS.page)} bytes; loaded and ready in {cls.load_seconds:.2f} s "
+              f"(performance.now at ready {cls.ready_ms:.0f} ms)", flush=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+
+    def solve(self, text):
+        return self.browser.execute_script("return window.orowan.solve(arguments[0]);", text)
+
+    def test_no_network_request(self):
+        urls = []
+        for entry in self.browser.get_log("performance"):
+            message = json.loads(entry["message"])["message"]
+            if message["method"] == "Network.requestWillBeSent":
+                urls.append(message["params"]["request"]["url"])
+        outside = [u for u in urls if not u.startswith(("file://", "data:", "blob:"))]
+        self.assertTrue(urls, "the page's own load was not logged: the log cannot tell")
+        self.assertEqual(outside, [])
+
+    def test_generated_passes_equal_the_batch_tool(self):
+        objects = web_passes.passes(500, 20261209)
+        text = json.dumps(objects)
+        tool, _ = batch_json(objects)
+        page = self.solve(text)
+        self.assertEqual(len(page), len(tool))
+        wrong = [(k, differences(p, t)) for k, (p, t) in enumerate(zip(page, tool)) if differences(p, t)]
+        self.assertEqual(wrong, [])
+        # Every fault the analysis raises in each stage it raises it in, of
+        # those the tool lets through: it refuses a pass that does not reduce
+        # the strip, a size or yield stress not above 0 and a negative
+        # friction before the analysis (the faults those give the console,
+        # M6101 and a geometry's M6201, the report test compares).
+        faults = {(t["status"], t["stage"], t["side"]) for t in tool if t["status"].startswith("M")}
+        expected = {("M6103", "geometry", None), ("M6103", "march", "exit"), ("M6104", "input", None),
+                    ("M6104", "geometry", None), ("M6104", "march", "exit"),
+                    ("M6201", "march", "exit"), ("M6201", "march", "entry")}
+        self.assertLessEqual(expected, faults)
+        statuses = {t["status"] for t in tool}
+        self.assertLessEqual({"ok", "no neutral point", "no flattened radius", "error"}, statuses)
+        print(f"{len(page)} passes equal orowan-batch --json; statuses {sorted(statuses)}", flush=True)
+
+    def test_single_objects_and_options_equal_the_batch_tool(self):
+        cases = [  # (object, solve options, the tool's options)
+            (EXAMPLE, {}, []),
+            (EXAMPLE, {"steps": True}, ["--steps"]),
+            (EXAMPLE, {"units": "si"}, ["--units", "si"]),
+            (EXAMPLE, {"solver": "converged"}, ["--solver", "converged"]),
+            (dict(EXAMPLE, U="0"), {"steps": True}, ["--steps"]),
+            (dict(EXAMPLE, CURVE="swift", K="60", N="0.2", EPS0="0.01", Y=""), {}, []),
+            (dict(EXAMPLE, E="21000", NU="0.3", V="300"), {}, []),
+        ]
+        for obj, options, tool_options in cases:
+            obj = {k: (v if k == "CURVE" else json.loads(v)) for k, v in obj.items() if v != ""}
+            with self.subTest(obj=obj, options=options):
+                page = self.browser.execute_script("return window.orowan.solve(arguments[0], arguments[1]);",
+                                                   obj, options)
+                tool, _ = batch_json([obj], *tool_options)
+                self.assertEqual(differences(page, tool[0]), [])
+
+    def type_pass(self, values):
+        from selenium.webdriver.common.by import By
+        for name, value in values.items():
+            field = self.browser.find_element(By.NAME, name)
+            field.clear()
+            field.send_keys(value)
+        time.sleep(0.3)
+
+    def test_typed_example_shows_force_and_hill(self):
+        from selenium.webdriver.common.by import By
+        self.type_pass(EXAMPLE)
+        force = self.browser.find_element(By.CSS_SELECTOR, '[data-column="ROLLING_FORCE"]')
+        self.assertEqual(force.text, "185.49")
+        tool, _ = batch_json([{k: json.loads(v) for k, v in EXAMPLE.items()}], "--steps")
+        for side in ("exit", "entry"):
+            line = self.browser.find_element(By.CSS_SELECTOR, f'#hill polyline[data-side="{side}"][data-quantity="P"]')
+            vertices = line.get_attribute("points").split()
+            self.assertEqual(len(vertices), len(tool[0]["steps"][side]["X"]))
+        os.makedirs(ARGS.shots, exist_ok=True)
+        self.browser.save_screenshot(os.path.join(ARGS.shots, "page-desktop.png"))
+        self.browser.execute_script("document.getElementById('sweep-section').scrollIntoView();")
+        self.browser.save_screenshot(os.path.join(ARGS.shots, "page-desktop-sweep.png"))
+        self.browser.set_window_size(390, 844)
+        time.sleep(0.3)
+        self.browser.execute_script("document.getElementById('results').scrollIntoView();")
+        self.browser.save_screenshot(os.path.join(ARGS.shots, "page-phone.png"))
+        self.browser.execute_script("document.getElementById('hill-section').scrollIntoView();")
+        self.browser.save_screenshot(os.path.join(ARGS.shots, "page-phone-hill.png"))
+        self.browser.execute_script("window.scrollTo(0, 0);")
+        self.browser.set_window_size(1280, 1000)
+
+    def test_bad_value_message_beside_its_field(self):
+        from selenium.webdriver.common.by import By
+        cases = [("U", "abc"), ("H2", "1.5x"), ("R", "1E400")]
+        for name, bad in cases:
+            with self.subTest(field=name, value=bad):
+                self.type_pass(dict(EXAMPLE, **{name: bad}))
+                tool, _ = batch_json([dict({k: json.loads(v) for k, v in EXAMPLE.items()}, **{name: bad})])
+                prefix = f"column {name}: "
+                self.assertTrue(tool[0]["message"].startswith(prefix), tool[0]["message"])
+                shown = self.browser.find_element(By.ID, f"problem-{name}").text
+                self.assertEqual(shown, tool[0]["message"][len(prefix):])
+                field = self.browser.find_element(By.NAME, name)
+                self.assertEqual(field.get_attribute("aria-invalid"), "true")
+        self.type_pass(EXAMPLE)
+        self.assertEqual(self.browser.find_element(By.ID, "problem-U").text, "")
+
+    def test_report_equals_the_console(self):
+        # The last three fault: friction 0 in the exit march, a thicker strip
+        # after the pass (M6201 in the geometry), no reduction and no radius
+        # (M6101): faults the batch tool's checks keep from the analysis.
+        cases = [EXAMPLE, dict(EXAMPLE, SGF="5", U="0.3"), dict(EXAMPLE, U="0"),
+                 dict(EXAMPLE, H1="1.5", H2="2"), dict(EXAMPLE, R="0", H1="2", H2="2")]
+        for values in cases:
+            with self.subTest(values=values):
+                typed = "\n".join([values["R"], values["H1"] + " " + values["H2"], values["Y"],
+                                   values["SGB"] + " " + values["SGF"], values["U"], "0"]) + "\n"
+                console = subprocess.run([ARGS.console], input=typed.encode(), capture_output=True).stdout
+                page = self.browser.execute_script(
+                    "return window.orowan.report(arguments[0]);", {k: json.loads(v) for k, v in values.items()})
+                self.assertEqual(page, console.decode("cp932"))
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--batch", required=True)
+    parser.add_argument("--console", required=True)
+    parser.add_argument("--shots", default=tempfile.gettempdir())
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)

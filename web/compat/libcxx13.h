@@ -1,0 +1,17 @@
+// What the analysis uses of C++20 that emscripten's C++ library (libc++ 13)
+// lacks: std::bit_cast. Included before every source of the web build
+// (web/CMakeLists.txt); a newer library that has it leaves this empty.
+#pragma once
+
+#include <bit>
+#include <type_traits>
+
+#if !defined(__cpp_lib_bit_cast)
+namespace std {
+template <class To, class From>
+  requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> && is_trivially_copyable_v<From>)
+constexpr To bit_cast(const From& from) noexcept {
+  return __builtin_bit_cast(To, from);
+}
+}  // namespace std
+#endif
