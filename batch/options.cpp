@@ -96,6 +96,20 @@ Solver:
   message names the formula. With --solver (either) a last column
   STEPS_PER_SIDE gives the steps a side of the answer.
 
+Hot rolling:
+  FLOW (misaka, shida or hensel-spittel; with C the carbon content in mass %,
+  or A and M1 to M9 for Hensel-Spittel) instead of Y or CURVE gives the flow
+  stress of hot steel at the strip's temperature, strain and mean strain rate
+  EPS_RATE_MEAN = (EPS_OUT - EPS_IN) v / XL (V needed), the strain never
+  below EPS_MIN. T is the temperature (degC) entering the line's transfer:
+  TRANSFER s in air (EMISSIVITY, H_CONV, T_AMBIENT), DESCALE s under water
+  (H_WATER), then the bite: roll chill (H_CONTACT, T_ROLL) and deformation
+  heating (ETA, RHO, CP); ALPHA turns cold thicknesses into hot ones. A line
+  with H1 and T empty takes the temperature the line before left. Results
+  after all earlier columns: EPS_RATE_MEAN, T_ENTRY, T_EXIT, T_RISE,
+  T_DROP_ROLL, H1_HOT, H2_HOT; a point outside the law's published validity
+  is computed and named in the message column. See docs/hot-rolling.md.
+
 Fit:
   --fit takes FORCE_MEASURED (the rolling force per unit width, in the unit of
   ROLLING_FORCE) and for U,Y FORWARD_SLIP_MEASURED (as FORWARD_SLIP), and
