@@ -16,8 +16,8 @@ using passes::FitStatus;
 using passes::FitTarget;
 using passes::singleText;
 
-bool fitsFriction(const FitSpec& spec) {
-  return spec.target == FitTarget::friction || spec.target == FitTarget::frictionAndFactor;
+bool fitsFriction(const FitRequest& request) {
+  return request.target == FitTarget::friction || request.target == FitTarget::frictionAndFactor;
 }
 
 // A line that cannot be fitted as given: an error line, like one that
@@ -29,8 +29,8 @@ void refuseFit(PassJob& job, std::string problem) {
 }
 
 // The measured columns the fit needs, checked: "" or the problem.
-std::string measuredProblem(const PassJob& job, const FitSpec& spec) {
-  const bool slip = spec.target == FitTarget::frictionAndFactor;
+std::string measuredProblem(const PassJob& job, const FitRequest& request) {
+  const bool slip = request.target == FitTarget::frictionAndFactor;
   if (!job.has[kFORCE_MEASURED]) return "column FORCE_MEASURED: missing or empty; --fit needs the measured rolling force";
   if (!(job.typed[kFORCE_MEASURED] > 0))
     return "column FORCE_MEASURED: must be above 0, found " + singleText(job.typed[kFORCE_MEASURED]);
@@ -41,14 +41,19 @@ std::string measuredProblem(const PassJob& job, const FitSpec& spec) {
   return "";
 }
 
+// The name of the input the fit searches: U, Y_FACTOR or H2.
+const char* searchedInput(const FitRequest& request) {
+  if (request.target == FitTarget::flowFactor) return "Y_FACTOR";
+  return request.target == FitTarget::exitThickness ? "H2" : "U";
+}
+
 // The searched input's name and its value in words.
-std::string inputAt(const FitSpec& spec, double x) {
-  const char* name = spec.target == FitTarget::flowFactor ? "Y_FACTOR" : spec.target == FitTarget::exitThickness ? "H2" : "U";
-  return std::string(name) + " = " + singleText(x);
+std::string inputAt(const FitRequest& request, double x) {
+  return std::string(searchedInput(request)) + " = " + singleText(x);
 }
 
 // Why no pass meets the target, with the range the searched input reaches.
-std::string outOfReach(const PassJob& job, const FitSpec& spec, const FitOutcome& o) {
+std::string outOfReach(const PassJob& job, const FitRequest& request, const FitOutcome& o) {
   const bool slip = o.slipOutOfRange;
   const bool below = o.status == FitStatus::belowRange;
   const char* column = slip ? "FORWARD_SLIP_MEASURED" : "FORCE_MEASURED";
@@ -56,14 +61,14 @@ std::string outOfReach(const PassJob& job, const FitSpec& spec, const FitOutcome
   const auto shown = [&](double v) {
     return singleText(slip ? v : toOutput(float(v), UnitKind::load, job.units)) + unit;
   };
-  const char* input = spec.target == FitTarget::flowFactor ? "Y_FACTOR" : spec.target == FitTarget::exitThickness ? "H2" : "U";
+  const char* input = searchedInput(request);
   std::string what = slip ? "forward slip" : "rolling force";
   if (slip) what += " (with Y_FACTOR refitted for the force)";
   const float measured = job.typed[slip ? kFORWARD_SLIP_MEASURED : kFORCE_MEASURED];
   return std::string("column ") + column + ": " + singleText(measured) + unit +
          " is " + (below ? "below the lowest" : "above the highest") + " " + what + " any " + input +
-         " of the pass gives: reachable " + shown(o.rangeLow) + " (" + inputAt(spec, o.lowInput) + ") to " +
-         shown(o.rangeHigh) + " (" + inputAt(spec, o.highInput) + ")";
+         " of the pass gives: reachable " + shown(o.rangeLow) + " (" + inputAt(request, o.lowInput) + ") to " +
+         shown(o.rangeHigh) + " (" + inputAt(request, o.highInput) + ")";
 }
 
 void putCsvNumber(std::string& t, double v, bool present) {
@@ -105,20 +110,20 @@ const char* fitEnd(const PassJob& job) {
 
 }  // namespace
 
-std::optional<FitSpec> parseFitSpec(const std::string& text) {
-  FitSpec spec{true};
-  if (text == "U") spec.target = FitTarget::friction;
-  else if (text == "Y") spec.target = FitTarget::flowFactor;
-  else if (text == "U,Y" || text == "Y,U") spec.target = FitTarget::frictionAndFactor;
-  else if (text == "H2") spec.target = FitTarget::exitThickness;
+std::optional<FitRequest> parseFitRequest(const std::string& text) {
+  FitRequest request{true};
+  if (text == "U") request.target = FitTarget::friction;
+  else if (text == "Y") request.target = FitTarget::flowFactor;
+  else if (text == "U,Y" || text == "Y,U") request.target = FitTarget::frictionAndFactor;
+  else if (text == "H2") request.target = FitTarget::exitThickness;
   else return std::nullopt;
-  return spec;
+  return request;
 }
 
-bool fitStartColumn(const FitSpec& spec, int column) {
-  if (!spec.on) return false;
-  if (column == kU) return fitsFriction(spec);
-  return column == kH2 && spec.target == FitTarget::exitThickness;
+bool fitStartColumn(const FitRequest& request, int column) {
+  if (!request.on) return false;
+  if (column == kU) return fitsFriction(request);
+  return column == kH2 && request.target == FitTarget::exitThickness;
 }
 
 // The start of an exit-thickness search when the line gives none: 0.8 of
@@ -133,9 +138,9 @@ static std::string exitThicknessStart(const std::string& entry) {
   return text;
 }
 
-void fillFitStart(const FitSpec& spec, InputLine& line) {
-  if (!spec.on) return;
-  const int column = fitsFriction(spec) ? kU : spec.target == FitTarget::exitThickness ? kH2 : -1;
+void fillFitStart(const FitRequest& request, InputLine& line) {
+  if (!request.on) return;
+  const int column = fitsFriction(request) ? kU : request.target == FitTarget::exitThickness ? kH2 : -1;
   if (column < 0 || line.frictionTable.present) return;
   FieldText& field = line.fields[column];
   if (field.present && !field.text.empty()) return;
@@ -143,19 +148,19 @@ void fillFitStart(const FitSpec& spec, InputLine& line) {
   field.text = column == kU ? "0.1" : exitThicknessStart(line.fields[kH1].text);
 }
 
-void fitJob(PassJob& job, const FitSpec& spec, Solver solver) {
+void fitJob(PassJob& job, const FitRequest& request, Solver solver) {
   job.fit = FitOutcome{};
   solveJob(job, solver);
   if (!job.readable) return;
-  if (std::string problem = measuredProblem(job, spec); !problem.empty()) return refuseFit(job, std::move(problem));
+  if (std::string problem = measuredProblem(job, request); !problem.empty()) return refuseFit(job, std::move(problem));
   passes::FitGoal goal;
-  goal.target = spec.target;
+  goal.target = request.target;
   goal.force = toAnalysis(job.typed[kFORCE_MEASURED], UnitKind::load, job.units);
   if (job.has[kFORWARD_SLIP_MEASURED]) goal.forwardSlip = job.typed[kFORWARD_SLIP_MEASURED];
   job.fit = passes::fitPass(job.request, goal, job.answer, job.scratch);
   const FitOutcome& o = job.fit;
   if (o.status == FitStatus::refused) {
-    const char* column = spec.target == FitTarget::exitThickness ? "H2" : fitsFriction(spec) ? "U" : "Y";
+    const char* column = request.target == FitTarget::exitThickness ? "H2" : fitsFriction(request) ? "U" : "Y";
     return refuseFit(job, std::string("column ") + column + ": " + o.why);
   }
   if (o.status == FitStatus::met || o.status == FitStatus::jump) return;
@@ -165,7 +170,7 @@ void fitJob(PassJob& job, const FitSpec& spec, Solver solver) {
   job.problem = o.status == FitStatus::failed
                     ? "no pass with a neutral point meets the target between the inputs tried (the search "
                       "stopped on a pass without one)"
-                    : outOfReach(job, spec, o);
+                    : outOfReach(job, request, o);
 }
 
 const char* fitStatusWord(const PassJob& job) {

@@ -11,28 +11,28 @@
 
 namespace orowan::batch {
 
-struct FitSpec {
+struct FitRequest {
   bool on = false;
   passes::FitTarget target = passes::FitTarget::friction;
 };
 
-// "U", "Y", "U,Y" (or "Y,U"), "H2": the spec, or nothing for another text.
-std::optional<FitSpec> parseFitSpec(const std::string& text);
+// "U", "Y", "U,Y" (or "Y,U"), "H2": the fit asked for, or nothing for another text.
+std::optional<FitRequest> parseFitRequest(const std::string& text);
 
 // Whether the fit makes input column c optional (its value is only the
 // search's start): U for the friction fits, H2 for the exit thickness.
-bool fitStartColumn(const FitSpec& spec, int column);
+bool fitStartColumn(const FitRequest& request, int column);
 
 // An absent or empty start column given its start text, so that the line
 // reads as if typed: U 0.1; H2 the entry thickness (the search then starts
 // at 0.8 H1).
-void fillFitStart(const FitSpec& spec, InputLine& line);
+void fillFitStart(const FitRequest& request, InputLine& line);
 
 // Solves the readable job as solveJob does, then fits it: the measured
 // columns checked (a line without them is an error line naming the
 // column), the fitted pass into job.answer. A target no input reaches
 // leaves the pass unreported with the reachable range in the message.
-void fitJob(PassJob& job, const FitSpec& spec, Solver solver);
+void fitJob(PassJob& job, const FitRequest& request, Solver solver);
 
 // The status word of a fit that found no pass, or nullptr.
 const char* fitStatusWord(const PassJob& job);

@@ -181,10 +181,10 @@ void checkSolver(const Options& options, bool pictured) {
 // --fit's target, and the solver it needs (the console's: the fit walks
 // its jumps).
 void checkFit(Options& options, const std::string& text) {
-  const std::optional<FitSpec> spec = parseFitSpec(text);
-  if (!spec) throw CLI::ValidationError("--fit " + text, "expected U, Y, U,Y or H2");
+  const std::optional<FitRequest> request = parseFitRequest(text);
+  if (!request) throw CLI::ValidationError("--fit " + text, "expected U, Y, U,Y or H2");
   if (options.solver == Solver::converged) throw CLI::ValidationError("--fit", "takes the console's solver, not --solver converged");
-  options.fit = *spec;
+  options.fit = *request;
 }
 
 // A file the run reads or writes, by the option that names it.

@@ -29,7 +29,7 @@ struct Options {
   bool solverGiven = false;  // --solver named: the STEPS_PER_SIDE column
   HtmlSteps htmlSteps = HtmlSteps::rows;  // --html-steps
   std::vector<std::string> keep;  // --keep: input columns passed through, after every result column
-  FitSpec fit;               // --fit
+  FitRequest fit;               // --fit
 };
 
 // Exit statuses: 0 every line read, 1 a line or the input could not be

@@ -40,7 +40,7 @@ class JobPool {
 // The input stage's state: the current line and its next sweep case.
 class PassFeed {
  public:
-  PassFeed(PassSource& source, const Sweep& sweep, Units units, Solver solver, const FitSpec& fit)
+  PassFeed(PassSource& source, const Sweep& sweep, Units units, Solver solver, const FitRequest& fit)
       : source_(source), sweep_(sweep), units_(units), solver_(solver), fit_(fit), cases_(sweep.caseCount()),
         schedule_(cases_) {}
 
@@ -77,7 +77,7 @@ class PassFeed {
   const Sweep& sweep_;
   Units units_;
   Solver solver_;
-  const FitSpec& fit_;
+  const FitRequest& fit_;
   long cases_;
   Schedule schedule_;
   InputLine line_;

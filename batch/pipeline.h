@@ -20,7 +20,7 @@ struct RunSettings {
   unsigned jobs = 1;
   std::FILE* messages = stderr;  // one line per line that cannot be read
   Solver solver = Solver::console;
-  FitSpec fit;  // --fit: each pass fitted to its measured columns
+  FitRequest fit;  // --fit: each pass fitted to its measured columns
 };
 
 // Solves every pass of `source` (each sweep case of each line) and hands

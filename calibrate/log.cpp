@@ -126,7 +126,7 @@ batch::InputLine inputLine(const RawLine& raw) {
     in.fields[c].present = true;
     in.fields[c].text = text;
   }
-  batch::fillFitStart(batch::FitSpec{true, passes::FitTarget::friction}, in);
+  batch::fillFitStart(batch::FitRequest{true, passes::FitTarget::friction}, in);
   return in;
 }
 

@@ -46,10 +46,10 @@ def _part_text(part):
     return _calibration.frame_text(part)
 
 
-def _normal(text, spec, parameters, derivatives):
+def _normal(text, model, parameters, derivatives):
     JtJ, Jtr, cost, residuals, failed, refused = _orowan._normal_equations(
-        text, spec["friction"], spec["flow_factor"], spec["friction_groups"], spec["factor_groups"],
-        list(parameters), spec["loss"], spec["loss_scale"], 1, spec["units"], derivatives)
+        text, model["friction"], model["flow_factor"], model["friction_groups"], model["factor_groups"],
+        list(parameters), model["loss"], model["loss_scale"], 1, model["units"], derivatives)
     return np.asarray(JtJ), np.asarray(Jtr), cost, residuals, failed, len(refused)
 
 
@@ -76,14 +76,14 @@ def calibrate(ddf, friction="const", flow_factor="none", *, loss=None, loss_scal
     """
     import dask
     _calibration._check(friction, flow_factor, loss)
-    spec = {"friction": friction, "flow_factor": flow_factor, "friction_groups": _groups(ddf, friction),
+    model = {"friction": friction, "flow_factor": flow_factor, "friction_groups": _groups(ddf, friction),
             "factor_groups": _groups(ddf, flow_factor), "loss": loss or "none", "loss_scale": float(loss_scale),
             "units": units}
-    names, start = _orowan._calibration_parameters(friction, flow_factor, spec["friction_groups"], spec["factor_groups"])
+    names, start = _orowan._calibration_parameters(friction, flow_factor, model["friction_groups"], model["factor_groups"])
     texts = dask.persist(*[dask.delayed(_part_text)(p) for p in ddf.to_delayed()])
 
     def reduced(p, derivatives=True):
-        parts = [dask.delayed(_normal)(t, spec, list(p), derivatives) for t in texts]
+        parts = [dask.delayed(_normal)(t, model, list(p), derivatives) for t in texts]
         return dask.delayed(_add)(parts).compute()
 
     def sums(p, derivatives):

@@ -43,18 +43,18 @@ std::string readBack(int fd) {
 // `fit` is not empty): its CSV result text. A header the tool refuses
 // raises ValueError.
 std::string batchRun(const std::string& text, const std::string& fit, const std::string& units, unsigned jobs) {
-  batch::FitSpec spec;
+  batch::FitRequest request;
   if (!fit.empty()) {
-    const auto parsed = batch::parseFitSpec(fit);
+    const auto parsed = batch::parseFitRequest(fit);
     if (!parsed) throw py::value_error("target: expected 'U', 'Y', 'U,Y' or 'H2', got '" + fit + "'");
-    spec = *parsed;
+    request = *parsed;
   }
   const batch::Units u = unitsOf(units);
   py::gil_scoped_release release;
   batch::ByteSource bytes{std::string_view(text)};
   const auto source = batch::openPassSource(bytes, batch::InputFormat::csv);
   const std::string missing = batch::missingRequiredColumn(
-      [&](int c) { return source->names(c) || batch::fitStartColumn(spec, c); });
+      [&](int c) { return source->names(c) || batch::fitStartColumn(request, c); });
   if (!missing.empty()) {
     py::gil_scoped_acquire acquire;
     throw py::value_error(missing);
@@ -65,9 +65,9 @@ std::string batchRun(const std::string& text, const std::string& fit, const std:
   std::string out;
   {
     batch::OutputFile file(fd, "results");
-    const auto writer = batch::makeCsvResultWriter(file, batch::Layout{false, u, false, {}, spec.on});
+    const auto writer = batch::makeCsvResultWriter(file, batch::Layout{false, u, false, {}, request.on});
     const std::vector<batch::ResultWriter*> writers{writer.get()};
-    batch::RunSettings settings{"frame", u, jobs, messages, passes::Solver::console, spec};
+    batch::RunSettings settings{"frame", u, jobs, messages, passes::Solver::console, request};
     batch::Progress progress(false, -1);
     writer->begin();
     batch::runPasses(*source, batch::Sweep{}, settings, writers, progress);

@@ -26,7 +26,7 @@ constexpr double kU0 = 0.16, kUV = -0.00015;  // U = U0 + UV V, V in m/min
 const char* const kGrades[] = {"A", "B", "C"};
 constexpr double kFactors[] = {1.0, 1.15, 0.9};
 
-struct LogSpec {
+struct LogShape {
   int lines = 300;
   double noise = 0.01;       // relative, normal, on force and slip
   double outliers = 0;       // share of lines whose force reads 30 % off
@@ -44,12 +44,12 @@ double uniform(std::mt19937& g, double lo, double hi) { return lo + (hi - lo) * 
 
 // A CSV log: passes of varied geometry, grade and speed, solved with the
 // true friction and flow stress, the force and slip read with noise.
-std::string makeLog(const LogSpec& spec) {
-  std::mt19937 g(spec.seed);
+std::string makeLog(const LogShape& shape) {
+  std::mt19937 g(shape.seed);
   std::string csv = "R,H1,H2,Y,SGB,SGF,V,GRADE,FORCE_MEASURED,FORWARD_SLIP_MEASURED\n";
   auto scratch = std::make_unique<orowan::PassResult>();
   passes::Answer a;
-  for (int i = 0; i < spec.lines; ++i) {
+  for (int i = 0; i < shape.lines; ++i) {
     const int grade = int(g() % 3);
     passes::Request r;
     r.input.R = float(uniform(g, 150, 400));
@@ -63,9 +63,9 @@ std::string makeLog(const LogSpec& spec) {
     r.input.meanYieldStress = float(Y * kFactors[grade]);
     passes::solveRequest(r, a, *scratch);
     if (!passes::hasNeutralPoint(a)) continue;
-    double force = a.summary.rollingForce * (1 + spec.noise * normal(g));
-    const double slip = a.values.FORWARD_SLIP * (1 + spec.noise * normal(g));
-    if (uniform(g, 0, 1) < spec.outliers) force *= 1.3;
+    double force = a.summary.rollingForce * (1 + shape.noise * normal(g));
+    const double slip = a.values.FORWARD_SLIP * (1 + shape.noise * normal(g));
+    if (uniform(g, 0, 1) < shape.outliers) force *= 1.3;
     csv += passes::singleText(r.input.R) + "," + passes::singleText(r.input.H1) + "," + passes::singleText(r.input.H2) +
            "," + passes::singleText(Y) + "," + passes::singleText(r.input.SGB) + "," + passes::singleText(r.input.SGF) +
            "," + passes::singleText(V) + "," + kGrades[grade] + "," + passes::singleText(float(force)) + "," +
@@ -123,9 +123,9 @@ TEST(Calibrate, RecoversTheLawsOfANoisyLog) {
 }
 
 TEST(Calibrate, OutliersNeedARobustLoss) {
-  LogSpec spec;
-  spec.outliers = 0.05;
-  const std::string csv = makeLog(spec);
+  LogShape shape;
+  shape.outliers = 0.05;
+  const std::string csv = makeLog(shape);
   const Fitted plain = fit(csv), huber = fit(csv, Loss::huber);
   EXPECT_FALSE(recovered(plain.c)) << "squares follow the 30 % readings";
   EXPECT_TRUE(recovered(huber.c));
