@@ -1,12 +1,12 @@
 // The batch tool's side of a fit: columns in, the outcome worded.
 #include "batch/fit.h"
 
-#include <cstdlib>
 #include <cstdio>
 #include <memory>
 
 #include "batch/solve.h"
 #include "batch/writers.h"
+#include "console/value_text.h"
 
 namespace orowan::batch {
 namespace {
@@ -129,12 +129,13 @@ bool fitStartColumn(const FitRequest& request, int column) {
 // The start of an exit-thickness search when the line gives none: 0.8 of
 // the entry thickness (the fit's own default), so that the line reads as a
 // pass that reduces the strip; the entry text itself when it is no number.
+// The entry is read as every value text is (the console's REAL).
 static std::string exitThicknessStart(const std::string& entry) {
-  char* end = nullptr;
-  const double H1 = std::strtod(entry.c_str(), &end);
-  if (entry.empty() || *end != '\0' || !(H1 > 0)) return entry;
+  float H1 = 0;
+  if (entry.empty() || console::readRealText(entry.data(), static_cast<int>(entry.size()), H1) != 0 || !(H1 > 0))
+    return entry;
   char text[32];
-  std::snprintf(text, sizeof text, "%.9g", 0.8 * H1);
+  std::snprintf(text, sizeof text, "%.9g", 0.8 * double(H1));
   return text;
 }
 
