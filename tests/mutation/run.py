@@ -9,8 +9,11 @@ the compiler-independence test) to make sure it passes. Then, for every
 mutant of the list (tests/mutation/mutants.toml), it replaces the mutant's
 text in its file (the text must stand there exactly once), rebuilds, runs
 the unit tests and then the rest of the suite, stopping at the first
-failing test, and puts the file back. A mutant is killed when the build
-succeeds and a test fails. A mutant marked equivalent (it changes nothing
+failing test, and puts the file back; a mutant's optional `tests` (a CTest
+regular expression naming the tests expected to notice it) run before the
+rest, so that a mutant only a late test notices costs seconds, not the
+whole suite. A mutant is killed when the build succeeds and a test fails
+(the first failing test is printed). A mutant marked equivalent (it changes nothing
 observable; the list says why) is not run. The check fails when a
 non-equivalent mutant survives, when a mutant's text is not found (the
 code moved on: update the list), or when a mutant does not compile (a
@@ -72,14 +75,30 @@ def build_all(build, jobs):
     return run(["cmake", "--build", build, "-j", str(jobs)], build)
 
 
-def tests_pass(build, jobs):
-    """The unit tests first (they fail fast), then everything else."""
-    for selection in (["-L", "unit"], ["-LE", "unit|compilers"]):
+def tests_pass(build, jobs, first=None):
+    """The tests named by `first` (a CTest regular expression: the tests
+    expected to notice the mutant), then the unit tests (they fail fast),
+    then everything else. Returns whether all passed, the log, and the
+    first failing test's name."""
+    selections = [["-L", "unit"], ["-LE", "unit|compilers"]]
+    if first:
+        selections.insert(0, ["-R", first])
+    for selection in selections:
         ok, log = run(["ctest", "--test-dir", build, "-j", str(jobs), "--stop-on-failure",
                        "--timeout", "300"] + selection, build)
         if not ok:
-            return False, log
-    return True, ""
+            return False, log, first_failure(log)
+    return True, "", None
+
+
+def first_failure(log):
+    """The name of the first test listed as failed in a CTest log."""
+    lines = log.splitlines()
+    for i, line in enumerate(lines):
+        if line.startswith("The following tests FAILED:") and i + 1 < len(lines):
+            words = lines[i + 1].split()
+            return words[2] if len(words) > 2 else None
+    return None
 
 
 def apply(source, mutant):
@@ -102,16 +121,17 @@ def restore(source, mutant, original):
 
 
 def try_mutant(source, build, mutant, jobs):
-    """'killed', 'survived', 'not found' or 'does not compile'."""
+    """'killed', 'survived', 'not found' or 'does not compile', and the
+    test that killed it."""
     original = apply(source, mutant)
     if original is None:
-        return "not found"
+        return "not found", None
     try:
         built, _ = build_all(build, jobs)
         if not built:
-            return "does not compile"
-        passed, _ = tests_pass(build, jobs)
-        return "survived" if passed else "killed"
+            return "does not compile", None
+        passed, _, killer = tests_pass(build, jobs, mutant.get("tests"))
+        return ("survived", None) if passed else ("killed", killer)
     finally:
         restore(source, mutant, original)
 
@@ -135,16 +155,18 @@ def main():
     built, log = build_all(build, args.jobs)
     if not built:
         sys.exit("the unmutated copy does not build:\n" + log)
-    passed, log = tests_pass(build, args.jobs)
+    passed, log, _ = tests_pass(build, args.jobs)
     if not passed:
         sys.exit("the unmutated copy fails its tests:\n" + log)
     print(f"baseline built and passing in {time.monotonic() - started:.0f} s", flush=True)
     failures, counts = [], {}
     for m in mutants:
         began = time.monotonic()
-        outcome = "equivalent" if "equivalent" in m else try_mutant(source, build, m, args.jobs)
+        outcome, killer = ("equivalent", None) if "equivalent" in m else try_mutant(
+            source, build, m, args.jobs)
         counts[outcome] = counts.get(outcome, 0) + 1
-        print(f"{outcome:>17}  {m['id']:<36} {time.monotonic() - began:5.0f} s  {m['models']}",
+        by = f" (by {killer})" if killer else ""
+        print(f"{outcome:>17}  {m['id']:<36} {time.monotonic() - began:5.0f} s  {m['models']}{by}",
               flush=True)
         if outcome not in ("killed", "equivalent"):
             failures.append((m["id"], outcome))
