@@ -201,16 +201,11 @@ Decimal generateDigits(const Binary& b, int estimate) {
     } else if (endsHigh) {
       ++digit;
     }
+    // Never 10: a 9 rounded up would have been in the interval one digit
+    // earlier already, and the first digit is below 10 by the scaling.
     d.digits = d.digits * 10 + static_cast<std::uint64_t>(digit), ++d.count;
-    break;
+    return d;
   }
-  // A last digit of 10 carries into the digits before it.
-  if (d.digits % 10 == 0 && d.count > 0) {
-    std::uint64_t power = 1;
-    for (int i = 0; i < d.count; ++i) power *= 10;
-    if (d.digits == power) d.digits /= 10, --d.count, ++d.exponent;
-  }
-  return d;
 }
 
 // floor(log10(value)) or one less: the digit generation corrects it.
