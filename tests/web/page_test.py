@@ -22,6 +22,7 @@ import argparse
 import json
 import math
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -229,6 +230,7 @@ class PageTest(unittest.TestCase):
 
     def allow_downloads(self):
         self.downloads = tempfile.mkdtemp(prefix="orowan-downloads-")
+        self.addCleanup(shutil.rmtree, self.downloads, True)
         self.browser.execute_cdp_cmd("Browser.setDownloadBehavior",
                                      {"behavior": "allow", "downloadPath": self.downloads})
 
