@@ -127,11 +127,20 @@ inline bool operator==(Wide a, T b) { return a.v == b; }
 inline Wide operator-(Wide a) { return -a.v; }  // exact, never a fault
 inline Wide operator+(Wide a) { return a; }
 
+namespace checked {
+// After a store of `d` gave an infinite single: an overflow unless `d`
+// was infinite already.
+[[gnu::cold, gnu::noinline]] inline void storedInfinity(double d) {
+  if (std::isfinite(d)) raiseFor(FPE_FLTOVF);
+}
+}  // namespace checked
+
 // A double rounded to single precision as a store rounds it: a finite
-// double beyond the single range is an overflow.
+// double beyond the single range is an overflow. The usual path is one
+// comparison of the single (false for a NaN, which is no fault).
 constexpr float toSingle(double d) {
   const float f = static_cast<float>(d);
-  if (std::isinf(f) && std::isfinite(d)) [[unlikely]] checked::raiseFor(FPE_FLTOVF);
+  if (__builtin_fabsf(f) > 3.40282347e38f) [[unlikely]] checked::storedInfinity(d);
   return f;
 }
 

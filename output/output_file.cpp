@@ -221,6 +221,11 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::flush() {
+  if (memory_ != nullptr) {
+    memory_->append(buffer_);
+    buffer_.clear();
+    return;
+  }
   std::size_t done = 0;
   while (done < buffer_.size()) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);

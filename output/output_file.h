@@ -59,6 +59,9 @@ class OutputFile {
   explicit OutputFile(const std::string& path);
   // An open descriptor (not closed here), named `name` in messages.
   OutputFile(int fd, std::string name) : path_(std::move(name)), fd_(fd) {}
+  // The bytes appended to `*memory` instead of a file (the web page's run,
+  // which hands them to its script), named `name` in messages.
+  OutputFile(std::string* memory, std::string name) : path_(std::move(name)), fd_(-1), memory_(memory) {}
   ~OutputFile();  // removes the temporary unless committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -93,6 +96,7 @@ class OutputFile {
   int fd_ = 1;
   bool ownsFd_ = false;    // a device or FIFO opened here
   int slot_ = -1;  // the temporary's place in the signal handler's list
+  std::string* memory_ = nullptr;
   std::string buffer_;
 };
 

@@ -1,16 +1,10 @@
 // The batch tool's run and the console's dialogue, without threads, files
 // or a terminal: the page's two calls. The run is the tool's own: its
-// JSON source, prepareJob, solveJob and writers in input order, over an
-// output file in the module's memory file system; only the parallel
-// pipeline and the command line are left out.
+// JSON source, prepareJob, solveJob and writers in input order, into a
+// string (the writers' OutputFile over memory); only the parallel pipeline
+// and the command line are left out.
 #include "web/page_api.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -39,7 +33,6 @@ struct Stop {
 };
 
 constexpr const char* kInputName = "page";
-constexpr const char* kResultsPath = "/tmp/orowan-page-results";
 
 // "<name>:<line>: <text>\n", as the tool's standard error has it.
 void addMessage(std::string& messages, long line, const std::string& text) {
@@ -92,31 +85,9 @@ long solveAll(PassSource& source, const Sweep& sweep, const RunRequest& request,
   return unreadable;
 }
 
-// The results file as written; a file that cannot be read back is a
-// failure of the run, not an empty result.
-std::string readWhole(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error(std::string(path) + ": cannot read back: " + std::strerror(errno));
-  std::string text;
-  char block[1 << 16];
-  for (ssize_t n; (n = ::read(fd, block, sizeof block)) != 0;) {
-    if (n < 0) {
-      ::close(fd);
-      throw std::runtime_error(std::string(path) + ": cannot read back: " + std::strerror(errno));
-    }
-    text.append(block, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  ::unlink(path);
-  return text;
-}
-
 }  // namespace
 
 RunResult runPasses(const RunRequest& request) {
-  // The module's file system starts with a file-creation mask of 0777, so
-  // a results file would be made unreadable: give it the usual one.
-  ::umask(022);
   RunResult result;
   try {
     Sweep sweep;
@@ -129,7 +100,7 @@ RunResult runPasses(const RunRequest& request) {
       addMessage(result.messages, problem.line, problem.text);
     long unreadable = 0;
     {
-      OutputFile results(kResultsPath);
+      OutputFile results(&result.output, kInputName);
       const Layout layout{!sweep.empty(), request.si ? Units::si : Units::report, request.converged};
       std::unique_ptr<ResultWriter> writer = request.json ? makeJsonWriter(results, layout, request.steps)
                                                           : makeCsvResultWriter(results, layout);
@@ -138,12 +109,13 @@ RunResult runPasses(const RunRequest& request) {
       writer->end();
       results.commit();
     }
-    result.output = readWhole(kResultsPath);
     result.status = unreadable > 0 || !source->headerProblems().empty() ? kStatusUnreadable : 0;
   } catch (const Stop& stop) {
+    result.output.clear();  // a run that stopped writes no results
     result.messages += "orowan-batch: " + printable(stop.message) + "\n";
     result.status = kStatusUnreadable;
   } catch (const std::exception& e) {
+    result.output.clear();
     result.messages += "orowan-batch: " + printable(e.what()) + "\n";
     result.status = kStatusUnreadable;
   }

@@ -7,8 +7,12 @@ through window.orowan.solve equal `orowan-batch --json` of the same input,
 number by number as single values; the example pass typed into the form
 shows rolling force 185.49 and a friction hill with a vertex per step; a
 bad value shows the batch tool's message beside its field; the report
-equals the console's bytes decoded from Shift-JIS. Prints the page's size
-and load time and saves screenshots (desktop and phone width).
+equals the console's bytes decoded from Shift-JIS; passes added to the
+schedule equal the batch tool's schedule (thickness and strain carried), a
+sweep its --vary, and the downloads (results CSV, schedule and sweep CSV,
+the hill's SVG) the tool's bytes and the pass; at a phone's width nothing
+scrolls sideways. Prints the page's size and load time and saves
+screenshots (desktop and phone width).
 
 A page that was not built, or a browser that cannot start, fails the test
 with the reason: it never passes silently.
@@ -18,6 +22,7 @@ import argparse
 import json
 import math
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -58,10 +63,29 @@ def batch_json(objects, *options):
         json.dump(objects, f)
         path = f.name
     try:
-        run = subprocess.run([ARGS.batch, "--json", *options, path], capture_output=True, text=True)
+        run = subprocess.run([ARGS.batch, path, "--json", *options], capture_output=True, text=True)
         return json.loads(run.stdout), path
     finally:
         os.unlink(path)
+
+
+def batch_csv(objects, *options):
+    """The batch tool's CSV result table of the lines, as bytes."""
+    with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as f:
+        json.dump(objects, f)
+        path = f.name
+    try:
+        return subprocess.run([ARGS.batch, path, *options], capture_output=True, check=False).stdout
+    finally:
+        os.unlink(path)
+
+
+def numbers_of(text):
+    """A shown value as the single it stands for; a word stays a word."""
+    try:
+        return single(float(text))
+    except ValueError:
+        return text
 
 
 def start_browser(width, height):
@@ -185,6 +209,137 @@ class PageTest(unittest.TestCase):
         self.browser.save_screenshot(os.path.join(ARGS.shots, "page-phone-hill.png"))
         self.browser.execute_script("window.scrollTo(0, 0);")
         self.browser.set_window_size(1280, 1000)
+
+    def click(self, element_id):
+        from selenium.webdriver.common.by import By
+        self.browser.find_element(By.ID, element_id).click()
+        time.sleep(0.3)
+
+    def downloaded(self, name, timeout=20):
+        """The bytes of a download, once Chromium has finished writing it."""
+        path = os.path.join(self.downloads, name)
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if os.path.isfile(path) and not os.path.exists(path + ".crdownload"):
+                with open(path, "rb") as f:
+                    data = f.read()
+                os.unlink(path)
+                return data
+            time.sleep(0.1)
+        self.fail(f"{name} was not downloaded into {self.downloads}: {os.listdir(self.downloads)}")
+
+    def allow_downloads(self):
+        self.downloads = tempfile.mkdtemp(prefix="orowan-downloads-")
+        self.addCleanup(shutil.rmtree, self.downloads, True)
+        self.browser.execute_cdp_cmd("Browser.setDownloadBehavior",
+                                     {"behavior": "allow", "downloadPath": self.downloads})
+
+    def test_schedule_carries_thickness_and_strain_as_the_batch_tool(self):
+        from selenium.webdriver.common.by import By
+        self.allow_downloads()
+        self.click("clear-schedule")
+        # Three passes: the first as typed, the next two with only their exit
+        # thickness changed; the page leaves H1 out of them, as a schedule
+        # in the batch tool does, and the tool takes the exit over.
+        exits = ["1.5", "1.2", "1"]
+        lines = []
+        for k, h2 in enumerate(exits):
+            self.type_pass(dict(EXAMPLE, H2=h2) if k == 0 else {"H2": h2})
+            self.click("add-pass")
+            line = {name: json.loads(v) for name, v in dict(EXAMPLE, H2=h2).items()}
+            if k > 0:
+                del line["H1"]
+            lines.append(line)
+        tool, _ = batch_json(lines)
+        # What carrying means: each entry thickness is the exit before it,
+        # and the strain goes on from the strain the pass before left.
+        self.assertEqual([t["H1"] for t in tool], [2, 1.5, 1.2])
+        self.assertEqual(tool[1]["EPS_IN"], tool[0]["EPS_OUT"])
+        self.assertEqual(tool[2]["EPS_IN"], tool[1]["EPS_OUT"])
+        rows = self.browser.find_elements(By.CSS_SELECTOR, "#schedule tbody tr")
+        self.assertEqual(len(rows), len(lines))
+        for row, expected in zip(rows, tool):
+            cells = row.find_elements(By.CSS_SELECTOR, "td[data-column]")
+            self.assertTrue(cells)
+            for cell in cells:
+                column = cell.get_attribute("data-column")
+                with self.subTest(pass_line=expected["line"], column=column):
+                    self.assertEqual(numbers_of(cell.text), numbers_of(str(expected[column])))
+        self.click("download-schedule")
+        self.assertEqual(self.downloaded("schedule.csv"), batch_csv(lines))
+        self.click("clear-schedule")
+        self.assertEqual(self.browser.find_elements(By.CSS_SELECTOR, "#schedule tbody tr"), [])
+        self.type_pass(EXAMPLE)
+
+    def test_sweep_equals_the_batch_tools_vary(self):
+        from selenium.webdriver.common.by import By
+        from selenium.webdriver.support.ui import Select
+        self.allow_downloads()
+        self.type_pass(EXAMPLE)
+        Select(self.browser.find_element(By.ID, "sweep-column")).select_by_value("SGF")
+        for field, value in (("sweep-from", "0"), ("sweep-to", "12"), ("sweep-step", "1.5")):
+            box = self.browser.find_element(By.ID, field)
+            box.clear()
+            box.send_keys(value)
+        Select(self.browser.find_element(By.ID, "sweep-result")).select_by_value("ROLLING_FORCE")
+        time.sleep(0.3)
+        line = [{k: json.loads(v) for k, v in EXAMPLE.items()}]
+        tool, _ = batch_json(line, "--vary", "SGF=0:12:1.5")
+        self.assertEqual([t["SGF"] for t in tool], [1.5 * k for k in range(9)])
+        # The chart: a vertex per case with a force, left to right by SGF,
+        # higher on the page where the force is greater.
+        polyline = self.browser.find_element(By.CSS_SELECTOR, "#sweep svg polyline")
+        vertices = [tuple(map(float, p.split(","))) for p in polyline.get_attribute("points").split()]
+        forces = [t["ROLLING_FORCE"] for t in tool if isinstance(t["ROLLING_FORCE"], (int, float))]
+        self.assertEqual(len(vertices), len(forces))
+        self.assertEqual([x for x, _ in vertices], sorted(x for x, _ in vertices))
+        for (_, y0), (_, y1), f0, f1 in zip(vertices, vertices[1:], forces, forces[1:]):
+            self.assertEqual(y1 < y0, f1 > f0)
+        self.click("download-sweep")
+        self.assertEqual(self.downloaded("sweep.csv"), batch_csv(line, "--vary", "SGF=0:12:1.5"))
+        Select(self.browser.find_element(By.ID, "sweep-column")).select_by_value("U")
+        for field, value in (("sweep-from", "0.05"), ("sweep-to", "0.3"), ("sweep-step", "0.01")):
+            box = self.browser.find_element(By.ID, field)
+            box.clear()
+            box.send_keys(value)
+
+    def test_downloads_of_the_pass(self):
+        import xml.etree.ElementTree as ElementTree
+        self.allow_downloads()
+        self.type_pass(EXAMPLE)
+        line = [{k: json.loads(v) for k, v in EXAMPLE.items()}]
+        self.click("download-csv")
+        self.assertEqual(self.downloaded("pass.csv"), batch_csv(line))
+        self.click("download-svg")
+        svg = ElementTree.fromstring(self.downloaded("friction-hill.svg"))
+        self.assertEqual(svg.tag, "{http://www.w3.org/2000/svg}svg")
+        tool, _ = batch_json(line, "--steps")
+        for side in ("exit", "entry"):
+            lines = [e for e in svg.iter("{http://www.w3.org/2000/svg}polyline")
+                     if e.get("data-side") == side and e.get("data-quantity") == "P"]
+            self.assertEqual(len(lines), 1)
+            self.assertEqual(len(lines[0].get("points").split()), len(tool[0]["steps"][side]["X"]))
+        neutral = [e for e in svg.iter("{http://www.w3.org/2000/svg}text") if "neutral point" in (e.text or "")]
+        self.assertEqual([e.text for e in neutral], [f"neutral point XN = {tool[0]['XN']}"])
+
+    def test_phone_width_needs_no_sideways_scrolling(self):
+        from selenium.webdriver.common.by import By
+        self.type_pass(EXAMPLE)
+        self.browser.set_window_size(390, 844)
+        time.sleep(0.3)
+        try:
+            width = self.browser.execute_script("return document.documentElement.clientWidth;")
+            self.assertLessEqual(self.browser.execute_script("return document.documentElement.scrollWidth;"), width)
+            table = self.browser.find_element(By.CSS_SELECTOR, "#summary table")
+            box = self.browser.find_element(By.ID, "summary")
+            self.assertLessEqual(table.size["width"], box.size["width"])
+            self.assertLessEqual(self.browser.execute_script(
+                "return Math.max(...[...document.querySelectorAll('#summary *')].map(e => e.scrollWidth - e.clientWidth));"), 0)
+            self.browser.execute_script("document.getElementById('results').scrollIntoView();")
+            os.makedirs(ARGS.shots, exist_ok=True)
+            self.browser.save_screenshot(os.path.join(ARGS.shots, "page-phone-summary.png"))
+        finally:
+            self.browser.set_window_size(1280, 1000)
 
     def test_bad_value_message_beside_its_field(self):
         from selenium.webdriver.common.by import By
