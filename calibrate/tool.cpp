@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -61,6 +62,9 @@ struct Options {
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error(path + ": cannot open");
+  // A folder opens, and reads as nothing: say what it is, not "no header line".
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) throw std::runtime_error(path + ": cannot read: it is a directory");
   std::ostringstream s;
   s << in.rdbuf();
   if (in.bad()) throw std::runtime_error(path + ": cannot read");
