@@ -98,7 +98,8 @@ const char* kExample = R"(Example MILL.toml (a five-stand tandem cold mill; SI u
   distribution = { by = "force", ratios = [1.0, 1.0, 0.95, 0.85, 0.6] }
   # or by = "power" | "reduction" with ratios, or { by = "given", H = [2.1, 1.5, 1.1, 0.9] }
 
-Exit status: 0 every coil set up; 1 the file or a coil could not be read or set up; 2 a command-line error.)";
+Exit status: 0 every coil set up; 1 the file or a coil could not be read or set up, or an output not written;
+2 a command-line error.)";
 
 }  // namespace
 

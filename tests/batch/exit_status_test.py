@@ -108,6 +108,14 @@ def read(path):
 
 
 class ExitStatus(unittest.TestCase):
+    def test_the_help_promises_these_statuses(self):
+        code, out, _ = run(["--help"])
+        said = " ".join(out.decode().split())
+        self.assertEqual(code, 0)
+        self.assertIn("Exit status: 0 every line was read (a pass that faults is a result, not a failure), "
+                      "1 a line or the input could not be read, or an output (a picture too) could not be written, "
+                      "2 the command line is wrong.", said)
+
     def test_each_cause_alone(self):
         for name, text, args, status, err, results, files in CASES:
             with self.subTest(name), tempfile.TemporaryDirectory() as d:

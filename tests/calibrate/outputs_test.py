@@ -177,6 +177,12 @@ CASES = [
 
 
 class ExitStatus(unittest.TestCase):
+    def test_the_help_promises_these_statuses(self):
+        code, out, _ = run(["--help"])
+        self.assertEqual(code, 0)
+        self.assertIn("Exit status: 0 fitted, 1 the log or an output failed or no line was usable, 2 the command "
+                      "line is wrong.", " ".join(out.decode().split()))
+
     def test_each_cause_alone(self):
         for name, log, args, status, err, files in CASES:
             with self.subTest(name), tempfile.TemporaryDirectory() as d:

@@ -185,6 +185,12 @@ CASES = [
 
 
 class ExitStatus(unittest.TestCase):
+    def test_the_help_promises_these_statuses(self):
+        code, out, _ = run(["--help"])
+        self.assertEqual(code, 0)
+        self.assertIn("Exit status: 0 every coil set up; 1 the file or a coil could not be read or set up, or an "
+                      "output not written; 2 a command-line error.", " ".join(out.decode().split()))
+
     def test_each_cause_alone(self):
         clean = None
         for name, text, args, status, err, results in CASES:
