@@ -274,7 +274,7 @@ std::span<const ResultColumn> hotResultColumns() { return kHotResults; }
 bool isResultColumnName(std::string_view name) {
   for (const char* fixed : {"line", "case", "status", "message", "stage", "side", "step", "STEPS_PER_SIDE"})
     if (name == fixed) return true;
-  for (const auto& table : {resultColumns(), laterResultColumns()})
+  for (const auto& table : {resultColumns(), laterResultColumns(), hotResultColumns()})
     for (const ResultColumn& column : table)
       if (name == column.name) return true;
   return false;

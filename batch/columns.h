@@ -131,7 +131,7 @@ const char* flowLawName(passes::FlowLaw law);
 
 // Whether `name` is a column of the result file whatever the options
 // (line, case, the result columns, status, message, stage, side, step,
-// STEPS_PER_SIDE): a passed-through column may not take it.
+// STEPS_PER_SIDE, the hot columns): a passed-through column may not take it.
 bool isResultColumnName(std::string_view name);
 
 // ---- passed-through columns (--keep)

@@ -187,6 +187,13 @@ void putFitHeader(std::string& header) {
   header.append(",FIT_END");
 }
 
+bool isFitColumnName(std::string_view name) {
+  bool found = name == "FIT_END";
+  const auto none = std::make_unique<PassJob>();
+  forEachFitCell(*none, [&](const FitCell& c) { found = found || name == c.name; });
+  return found;
+}
+
 void putFitCsv(std::string& t, const PassJob& job) {
   forEachFitCell(job, [&](const FitCell& c) { putCsvNumber(t, c.value, c.present); });
   t.push_back(',');

@@ -40,6 +40,7 @@ const char* fitStatusWord(const PassJob& job);
 // The fit's columns: their names for the CSV header, a job's cells (CSV
 // ",v,v,..." or JSON ",\"NAME\":v,...").
 void putFitHeader(std::string& header);
+bool isFitColumnName(std::string_view name);
 void putFitCsv(std::string& text, const PassJob& job);
 void putFitJson(std::string& text, const PassJob& job);
 

@@ -235,15 +235,23 @@ void checkOutputFiles(const Options& options, bool stepsNamed) {
   }
 }
 
+// Whether this run's results have a column or key `name` that only some
+// runs have: the fit's columns with --fit, "steps" in JSON with --steps.
+bool isColumnOfThisRun(const Options& options, const std::string& name) {
+  return (options.fit.on && isFitColumnName(name)) || (options.json && options.steps && name == "steps");
+}
+
 // --keep's names: columns the input may have beside the passes' own,
-// each once, none that a result column already takes.
-void checkKept(const std::vector<std::string>& keep) {
+// each once, none that a result column already takes (a result file
+// naming a column twice, or a JSON object a key twice, is read wrongly).
+void checkKept(const Options& options) {
+  const std::vector<std::string>& keep = options.keep;
   for (std::size_t i = 0; i < keep.size(); ++i) {
     const std::string& name = keep[i];
     if (name.empty()) throw CLI::ValidationError("--keep", "an empty column name");
     if (inputColumnIndex(name) >= 0)
       throw CLI::ValidationError("--keep " + name, "is an input column, already in the results");
-    if (isResultColumnName(name))
+    if (isResultColumnName(name) || isColumnOfThisRun(options, name))
       throw CLI::ValidationError("--keep " + name, "is the name of a result column; rename the input's column");
     for (std::size_t j = 0; j < i; ++j)
       if (keep[j] == name) throw CLI::ValidationError("--keep " + name, "is named twice");
@@ -276,7 +284,7 @@ void checkCombinations(Options& options, const std::vector<std::string>& varies,
     options.stepsOutput = derivedStepsName(options.output);
   }
   checkOutputFiles(options, stepsNamed);
-  checkKept(options.keep);
+  checkKept(options);
 }
 
 }  // namespace

@@ -18,7 +18,8 @@
 namespace orowan::calibrate {
 namespace {
 
-// The columns after "linear:" or "by:", comma-separated, none empty.
+// The columns after "linear:" or "by:", comma-separated, none empty and
+// none twice (its two slopes would be one parameter under one name).
 std::vector<std::string> columnsOf(const std::string& text, std::size_t from) {
   std::vector<std::string> columns;
   std::size_t start = from;
@@ -26,6 +27,8 @@ std::vector<std::string> columnsOf(const std::string& text, std::size_t from) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     const std::string column = text.substr(start, comma - start);
     if (column.empty()) throw std::invalid_argument("\"" + text + "\": a column name is empty");
+    if (std::find(columns.begin(), columns.end(), column) != columns.end())
+      throw std::invalid_argument("\"" + text + "\": column " + column + " is named twice");
     columns.push_back(column);
     start = comma + 1;
   }

@@ -209,7 +209,9 @@ std::string summaryJson(const Model& model, const Log& log, const Calibration& c
   j["termination"] = c.termination;
   j["force_error"] = {{"before", statsJson(c.forceBefore)}, {"after", statsJson(c.forceAfter)}};
   if (c.slipAfter.count > 0) j["slip_error"] = {{"before", statsJson(c.slipBefore)}, {"after", statsJson(c.slipAfter)}};
-  return j.dump(2) + "\n";
+  // A refusal quotes the log's own bytes, which need not be UTF-8: they
+  // become U+FFFD, as in the batch tool's JSON, rather than losing the summary.
+  return j.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
 std::string residualsCsv(const Log& log, const Calibration& c) {

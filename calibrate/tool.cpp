@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -43,7 +44,7 @@ Fit:
 
 Outputs:
   -o FILE          the JSON summary (default: standard output)
-  --residuals FILE a CSV line per log line
+  --residuals FILE a CSV line per log line used
   --html FILE      a page with the parity chart, misses and histogram
 
 Exit status: 0 fitted, 1 the log or an output failed or no line was
@@ -61,6 +62,9 @@ struct Options {
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error(path + ": cannot open");
+  // A folder opens, and reads as nothing: say what it is, not "no header line".
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) throw std::runtime_error(path + ": cannot read: it is a directory");
   std::ostringstream s;
   s << in.rdbuf();
   if (in.bad()) throw std::runtime_error(path + ": cannot read");
@@ -141,7 +145,7 @@ int runCalibrate(int argc, char** argv) {
   app.add_option("--loss", o.loss, "none (default), huber or cauchy")->check(CLI::IsMember({"none", "huber", "cauchy"}));
   app.add_option("--loss-scale", o.lossScale, "relative miss where the robust loss turns (default 0.02)")
       ->check(CLI::PositiveNumber);
-  app.add_option("--residuals", o.residuals, "a CSV line per log line: measured, computed, relative error");
+  app.add_option("--residuals", o.residuals, "a CSV line per log line used: measured, computed, relative error");
   app.add_option("--html", o.html, "a self-contained page with the parity chart, misses and histogram");
   app.add_option("--units", o.units, "kgf (default) or si, as orowan-batch")->check(CLI::IsMember({"kgf", "si"}));
   app.add_option("--jobs", o.jobs, "threads (default: the cores)")->check(CLI::Range(1, 1024));

@@ -34,20 +34,26 @@ std::string clashingOutputs(const Options& o) {
   return "";
 }
 
-int writeOutputs(const Options& o, const Mill& mill, const std::vector<CoilResult>& results) {
+// The results first, then the page: a page that cannot be written
+// (its message on standard error) leaves the results whole, as the batch
+// tool's pictures do. Whether every output was written.
+bool writeOutputs(const Options& o, const Mill& mill, const std::vector<CoilResult>& results) {
   const Units units = o.units.empty() ? mill.units : o.units == "si" ? Units::si : Units::report;
   const Format format = o.json ? Format::json : Format::csv;
   output::OutputFile out(o.output);
-  std::unique_ptr<output::OutputFile> page;
-  if (!o.html.empty()) page = std::make_unique<output::OutputFile>(o.html);
   out.write(headerLine(mill, format));
   for (const CoilResult& r : results) out.write(coilLines(mill, r, units, format));
-  if (page) {
-    page->write(htmlPage(mill, results, units));
-    page->commit();
-  }
   out.commit();
-  return 0;
+  if (o.html.empty()) return true;
+  try {
+    output::OutputFile page(o.html);
+    page.write(htmlPage(mill, results, units));
+    page.commit();
+  } catch (const std::exception& e) {
+    std::cerr << "orowan-setup: " << output::printable(e.what()) << " (the HTML page is not written)\n";
+    return false;
+  }
+  return true;
 }
 
 // Every coil's problem on standard error; whether every coil was set up.
@@ -57,8 +63,9 @@ bool reportProblems(const std::vector<CoilResult>& results) {
     const std::string& p = r.coil->problem.empty() ? r.setUp.problem : r.coil->problem;
     if (p.empty()) continue;
     all = false;
-    std::cerr << "orowan-setup: " << (r.coil->problem.empty() ? "coil " + r.coil->name + ": " : "")
-              << output::printable(p) << "\n";
+    // the coil's name too is the file's text: a line end in it must not split the message
+    std::cerr << "orowan-setup: " << output::printable((r.coil->problem.empty() ? "coil " + r.coil->name + ": " : "") + p)
+              << "\n";
   }
   return all;
 }
@@ -91,7 +98,8 @@ const char* kExample = R"(Example MILL.toml (a five-stand tandem cold mill; SI u
   distribution = { by = "force", ratios = [1.0, 1.0, 0.95, 0.85, 0.6] }
   # or by = "power" | "reduction" with ratios, or { by = "given", H = [2.1, 1.5, 1.1, 0.9] }
 
-Exit status: 0 every coil set up; 1 the file or a coil could not be read or set up; 2 a command-line error.)";
+Exit status: 0 every coil set up; 1 the file or a coil could not be read or set up, or an output not written;
+2 a command-line error.)";
 
 }  // namespace
 
@@ -126,8 +134,8 @@ int runSetup(int argc, char** argv) {
     options.respectLimits = o.respectLimits;
     options.keepSteps = !o.html.empty();
     const std::vector<CoilResult> results = setUpMill(mill, options);
-    writeOutputs(o, mill, results);
-    return reportProblems(results) ? 0 : 1;
+    const bool written = writeOutputs(o, mill, results);
+    return reportProblems(results) && written ? 0 : 1;
   } catch (const MillFileError& e) {
     std::cerr << "orowan-setup: " << output::printable(e.what()) << "\n";
     return 1;
