@@ -95,16 +95,13 @@ class Case:
             self.options += ["--solver", "converged"]
 
     def sweep_values(self):
-        if self.vary is None:
-            return [None]
-        _, start, stop, step = (Decimal(v) if i else v for i, v in enumerate(self.vary))
-        count = int((stop - start) / step) + 1
-        return [str(start + i * step) for i in range(count)]
+        """The swept values as texts, FROM + i STEP in decimal, as the guide defines them."""
+        start, stop, step = (Decimal(v) for v in self.vary[1:])
+        return [str(start + i * step) for i in range(int((stop - start) / step) + 1)]
 
     def run(self, lines=None, options=None):
-        status, rows, err = results(lines or self.lines, self.options if options is None else options,
-                                    steps=not self.converged)
-        return status, rows, err
+        """(status, rows, stderr); with the steps but for the converged solver, which has none."""
+        return results(lines or self.lines, self.options if options is None else options, steps=not self.converged)
 
     def options_without(self, *names):
         kept, skip = [], False
@@ -140,8 +137,10 @@ def hand_typed(case, rows, row):
 
 
 def carried(case, row):
-    """The columns a schedule line echoes differently from the same line typed in full."""
-    return {"EPS"} if "H1" not in case.lines[row["line"] - 1] and "EPS" not in case.lines[row["line"] - 1] else set()
+    """The columns a schedule line echoes differently from the same line
+    typed in full: the strain it carried is typed there, empty here."""
+    line = case.lines[row["line"] - 1]
+    return {"EPS"} if "H1" not in line and "EPS" not in line else set()
 
 
 def expect_same(row, other, skip=()):
@@ -174,8 +173,8 @@ def check_schedule(case, rows):
     for row in (r for r in rows if r["line"] == 2):
         before = previous_row(rows, row)
         assert f32(row["H1"]) == f32(before["H2"])
-        if not case.converged:
-            assert f32(row["EPS_IN"]) == f32(before["EPS_OUT"] if not case.hot else 0)
+        if not case.converged:  # a hot line types EPS 0 (recrystallised); the converged solver gives no strain
+            assert f32(row["EPS_IN"]) == (0 if case.hot else f32(before["EPS_OUT"]))
         if case.hot:
             assert f32(row["T"]) == f32(before["T_EXIT"])
     check_standalone(case, rows)
