@@ -124,14 +124,20 @@ std::string SweepCollector::setText(long set, const char* separator, bool spaced
   return text;
 }
 
+// A legend's name for value `i` of a vary: "SGB 5 kgf/mm²", with the unit
+// of the run, since the same number means another stress in SI.
+std::string SweepCollector::valueName(const Vary& vary, long i) const {
+  const InputColumn& column = inputColumns()[vary.column];
+  const std::string unit = displayUnit(column.unit, units_);
+  return std::string(column.name) + " " + vary.texts[static_cast<std::size_t>(i)] + (unit.empty() ? "" : " " + unit);
+}
+
 // One curve: quantity `q` at every value of the first vary, with the
 // second vary at its value `i1` and the later ones at combination `set`.
 pics::Series SweepCollector::seriesOf(const Record& record, long set, std::size_t q, long i1) const {
   const long n1 = sizeOf(sweep_, 1), sets = setCount(sweep_);
   pics::Series series;
-  series.name = n1 > 1 ? std::string(inputColumns()[sweep_.varies()[1].column].name) + " " +
-                             sweep_.varies()[1].texts[static_cast<std::size_t>(i1)]
-                       : "line " + std::to_string(record.id.line);
+  series.name = n1 > 1 ? valueName(sweep_.varies()[1], i1) : "line " + std::to_string(record.id.line);
   const Vary& first = sweep_.varies()[0];
   for (std::size_t i0 = 0; i0 < first.values.size(); ++i0) {
     const long caseIndex = (static_cast<long>(i0) * n1 + i1) * sets + set;

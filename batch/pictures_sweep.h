@@ -70,6 +70,7 @@ class SweepCollector : public ResultWriter {
   SweepChart chartOf(const Record& record, long set, std::size_t quantity) const;
   orowan::pictures::Series seriesOf(const Record& record, long set, std::size_t quantity, long i1) const;
   std::string setText(long set, const char* separator, bool spaced) const;
+  std::string valueName(const Vary& vary, long i) const;
 
   const Sweep& sweep_;
   int lineDigits_;

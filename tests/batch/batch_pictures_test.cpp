@@ -230,8 +230,10 @@ TEST(BatchPicturesTest, AtMostEightCurvesSpreadOverTheSecondInput) {
   const Element chart = xmlcheck::parseXml(readFile(svg.path + "/line0002-sweep-PM.svg"));
   std::vector<std::string> names;
   for (const Element* entry : findAll(chart, "legend-entry")) names.push_back(entry->allText());
-  EXPECT_EQ(names, (std::vector<std::string>{"SGB 0", "SGB 0.1", "SGB 0.3", "SGB 0.4", "SGB 0.6", "SGB 0.7",
-                                             "SGB 0.9", "SGB 1"}));
+  std::vector<std::string> expected;
+  for (const char* value : {"0", "0.1", "0.3", "0.4", "0.6", "0.7", "0.9", "1"})
+    expected.push_back(std::string("SGB ") + value + " kgf/mm²");
+  EXPECT_EQ(names, expected);
   EXPECT_NE(findAll(chart, "subtitle").at(0)->allText().find("8 of the 11 SGB values drawn"), std::string::npos);
   const std::string csv = readFile(dir.path("r.csv"));
   const auto sgb = batchtest::columnOf(csv, "SGB"), us = batchtest::columnOf(csv, "U"),
@@ -240,7 +242,7 @@ TEST(BatchPicturesTest, AtMostEightCurvesSpreadOverTheSecondInput) {
   for (std::size_t row = 0; row < sgb.size(); ++row) {
     if (sgb[row] == "0.9" && !pm[row].empty()) xs.push_back(std::stod(us[row])), ys.push_back(std::stod(pm[row]));
   }
-  expectCurve(findOne(chart, "panel"), "curve s6", xs, ys, "SGB 0.9");
+  expectCurve(findOne(chart, "panel"), "curve s6", xs, ys, "SGB 0.9 kgf/mm²");
 }
 
 // Names sort in input order and say what they hold: zero-padded lines and
