@@ -100,9 +100,7 @@ def input_records(data):
     return dict(zip(starts, rows))
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
+read = sr.read_bytes
 
 
 class CellTypes:

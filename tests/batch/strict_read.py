@@ -14,6 +14,19 @@ import json
 import math
 import re
 import struct
+import subprocess
+
+def run_tool(program, args, cwd=None, timeout=300):
+    """A built tool's run: its status, standard output as bytes, standard
+    error as text."""
+    done = subprocess.run([program, *args], capture_output=True, timeout=timeout, cwd=cwd)
+    return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
 
 NUMBER = re.compile(r"-?(0|[1-9][0-9]*)(\.[0-9]+)?(e[+-][0-9]+)?")
 INTEGER = re.compile(r"-?(0|[1-9][0-9]*)")

@@ -50,13 +50,10 @@ RESIDUAL_COLUMNS = ["line", "FORCE_MEASURED", "FORCE_COMPUTED", "FORCE_ERROR", "
 
 
 def run(args, timeout=300):
-    done = subprocess.run([CALIBRATE, *args], capture_output=True, timeout=timeout)
-    return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
+    return sr.run_tool(CALIBRATE, args, timeout=timeout)
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
+read = sr.read_bytes
 
 
 def write(path, data):

@@ -68,13 +68,10 @@ GOOD = MILL.split("[[coil]]")[0] + "[[coil]]" + MILL.split("[[coil]]")[1]
 
 
 def run(args, timeout=300):
-    done = subprocess.run([SETUP, *args], capture_output=True, timeout=timeout)
-    return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
+    return sr.run_tool(SETUP, args, timeout=timeout)
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
+read = sr.read_bytes
 
 
 def write(path, text):
