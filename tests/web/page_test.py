@@ -179,6 +179,28 @@ class PageTest(unittest.TestCase):
                 tool, _ = batch_json([obj], *tool_options)
                 self.assertEqual(differences(page, tool[0]), [])
 
+    def test_line_numbers_of_six_digits_equal_the_batch_tool(self):
+        # An input whose elements start on lines 100,001 and 100,002 (one
+        # solved, one refused): the line numbers in the JSON and CSV results
+        # and in the message are the tool's, byte for byte. Integers are
+        # written by a route of their own; six digits once came out empty.
+        ok = {k: json.loads(v) for k, v in EXAMPLE.items()}
+        text = "[" + "\n" * 100000 + json.dumps(ok) + ",\n" + json.dumps(dict(ok, R=-1)) + "]"
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "page")
+            with open(path, "w") as f:
+                f.write(text)
+            for options, tool_options in (({}, ["--json"]), ({"json": False}, [])):
+                with self.subTest(options=options):
+                    tool = subprocess.run([ARGS.batch, path, *tool_options], capture_output=True, text=True,
+                                          cwd=folder)
+                    page = self.browser.execute_script("return window.orowan.run(arguments[0], arguments[1]);",
+                                                       text, options)
+                    self.assertIn("100002", tool.stdout)
+                    self.assertEqual(page["output"], tool.stdout)
+                    self.assertEqual(page["messages"], tool.stderr.replace(path, "page"))
+                    self.assertEqual(page["status"], tool.returncode)
+
     def type_pass(self, values):
         from selenium.webdriver.common.by import By
         for name, value in values.items():
