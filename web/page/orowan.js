@@ -273,6 +273,13 @@
   }
 
   let hillSteps = [];  // [{side, step, values}] in X order, for the pointer
+  let shownStep = null;  // {side, step} whose values are shown, kept as the pass changes
+  let hillHint = "";     // the text shown while no step is
+
+  function forgetStep() {
+    shownStep = null;
+    $("hill-values").textContent = hillHint;
+  }
 
   function showHill(result) {
     const box = $("hill");
@@ -280,6 +287,7 @@
     hillSteps = [];
     const steps = result.steps;
     if (!steps || !steps.exit || !steps.exit.X || steps.exit.X.length === 0) {
+      $("hill-values").textContent = hillHint;  // the step is kept for the next pass drawn
       box.innerHTML = `<p class="hint">No steps to draw${result.status !== "ok" ? " (" + escape(result.status) + ")" : ""}.</p>`;
       return;
     }
@@ -313,6 +321,7 @@
     }];
     const c = chart(series, { xLabel: "X, distance from the exit plane (mm)",
       yLabel: si ? "P (MPa), F (N/mm)" : "P (kgf/mm²), F (kgf/mm)", marks });
+    c.svg.id = "hill-chart";
     c.svg.setAttribute("tabindex", "0");
     c.svg.setAttribute("role", "img");
     c.svg.setAttribute("aria-label", "Friction hill: roll pressure P and horizontal force F against X; arrow keys step through the steps");
@@ -322,6 +331,7 @@
       if (hillSteps.length === 0) return;
       current = Math.max(0, Math.min(hillSteps.length - 1, k));
       const h = hillSteps[current];
+      shownStep = { side: h.side, step: h.step };
       const names = Object.keys(h.s);
       $("hill-values").textContent = `${h.side} march, step ${h.step}: ` +
         names.map((n) => `${n} ${h.s[n][h.i]}`).join("  ");
@@ -337,10 +347,20 @@
       hillSteps.forEach((h, k) => { if (Math.abs(h.x - x) < Math.abs(hillSteps[best].x - x)) best = k; });
       show(best);
     });
+    // The keys step through the steps as the pointer does: Home and End
+    // to the first and last, the arrows by one, Page Up and Down by ten.
     c.svg.addEventListener("keydown", (event) => {
-      const move = { ArrowRight: 1, ArrowLeft: -1, PageUp: 10, PageDown: -10 }[event.key];
-      if (move) { show(current < 0 ? 0 : current + move); event.preventDefault(); }
+      const last = hillSteps.length - 1;
+      const to = { Home: () => 0, End: () => last, ArrowRight: (k) => k + 1, ArrowLeft: (k) => k - 1,
+                   PageUp: (k) => k + 10, PageDown: (k) => k - 10 }[event.key];
+      if (to) { show(current < 0 ? 0 : to(current)); event.preventDefault(); }
     });
+    // The step shown before stays shown with this pass's values, so that
+    // they change as one types (across a value half typed, which draws no
+    // hill); a step this pass does not have is forgotten.
+    const again = shownStep ? hillSteps.findIndex((h) => h.side === shownStep.side && h.step === shownStep.step) : -1;
+    if (again >= 0) show(again);
+    else forgetStep();
   }
 
   // ---- recomputing as one types
@@ -379,6 +399,7 @@
   let schedule = [];
   function showSchedule() {
     const box = $("schedule");
+    $("schedule-section").classList.toggle("empty", schedule.length === 0);
     if (schedule.length === 0) { box.innerHTML = '<p class="hint">No passes added yet.</p>'; return; }
     let results;
     try { results = solve(schedule, options()); } catch (error) { box.textContent = error.message; return; }
@@ -422,9 +443,29 @@
   }
   function csvOf(input, extra = {}) { return run(input, options(Object.assign({ json: false }, extra))).output; }
 
+  // ---- printing
+
+  // The console's report is printed with the pass (worked out now if it was
+  // never opened), and the flow curve's fields when one of them is set;
+  // afterwards the sections are open or closed as they were.
+  let openBeforePrint = null;
+  function beforePrint() {
+    if (openBeforePrint) return;
+    openBeforePrint = [$("more").open, $("report-details").open];
+    $("more").open = MORE.some(([name]) => document.forms.pass.elements[name].value.trim() !== "");
+    $("report-details").open = true;
+    showReport();
+  }
+  function afterPrint() {
+    if (!openBeforePrint) return;
+    [$("more").open, $("report-details").open] = openBeforePrint;
+    openBeforePrint = null;
+  }
+
   // ---- start
 
   function start() {
+    hillHint = $("hill-values").textContent;
     buildFields($("fields"), MAIN);
     buildFields($("more-fields"), MORE);
     for (const [name, value] of Object.entries(EXAMPLE)) document.forms.pass.elements[name].value = value;
@@ -433,10 +474,18 @@
     for (const [name] of SUMMARY) $("sweep-result").add(new Option(name, name, name === "ROLLING_FORCE", name === "ROLLING_FORCE"));
     let pending = false;
     const later = () => { if (!pending) { pending = true; requestAnimationFrame(() => { pending = false; recompute(); }); } };
+    // "change" too: a choice in a list may come with no "input" event
+    // (scripts, some assistive tools); the two of one edit recompute once.
     document.forms.pass.addEventListener("input", later);
+    document.forms.pass.addEventListener("change", later);
     $("units").addEventListener("change", () => { showUnits(); later(); });
-    for (const id of ["sweep-column", "sweep-from", "sweep-to", "sweep-step", "sweep-result"]) $(id).addEventListener("input", later);
+    for (const id of ["sweep-column", "sweep-from", "sweep-to", "sweep-step", "sweep-result"]) {
+      $(id).addEventListener("input", later);
+      $(id).addEventListener("change", later);
+    }
     $("report-details").addEventListener("toggle", () => { if ($("report-details").open) showReport(); });
+    window.addEventListener("beforeprint", beforePrint);
+    window.addEventListener("afterprint", afterPrint);
     $("add-pass").addEventListener("click", () => {
       const pass = Object.assign({}, formPass());
       if (schedule.length > 0) delete pass.H1, delete pass.EPS;  // carried over from the pass before
