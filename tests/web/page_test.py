@@ -11,8 +11,12 @@ equals the console's bytes decoded from Shift-JIS; passes added to the
 schedule equal the batch tool's schedule (thickness and strain carried), a
 sweep its --vary, and the downloads (results CSV, schedule and sweep CSV,
 the hill's SVG) the tool's bytes and the pass; at a phone's width nothing
-scrolls sideways. Prints the page's size and load time and saves
-screenshots (desktop and phone width).
+scrolls sideways; Tab alone reaches every control, each with a name, and
+the keys work the hill, the buttons and the sections; a choice in a list
+recomputes; printed, the page shows the report at A4's width and no
+buttons; line numbers of six digits equal the tool's. Prints the page's
+size and load time and saves screenshots (desktop, phone width, printed)
+and the printed PDF.
 
 A page that was not built, or a browser that cannot start, fails the test
 with the reason: it never passes silently.
