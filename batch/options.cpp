@@ -301,14 +301,16 @@ int parseCommandLine(int argc, char** argv, Options& options) {
   auto* output = app.add_option("-o,--output", options.output, "result file, written whole or not at all (default: standard output)");
   app.add_option("--keep", options.keep, "input columns (CSV) or keys (JSON) to pass through unchanged, "
                                         "after every result column: --keep COIL,PASS,COMMENT")
-      ->delimiter(',');
+      ->delimiter(',')
+      ->allow_extra_args(false);  // one value each time, so that `--keep COIL passes.csv` leaves the file alone
   app.add_flag("--json", options.json, "JSON results instead of CSV");
   app.add_flag("--json-input", jsonInput, "read the input as JSON whatever its first byte");
   app.add_flag("--steps", options.steps, "every step of both marches: in the JSON, or for CSV in a second file");
   auto* stepsOutput = app.add_option("--steps-out", options.stepsOutput, "the CSV step file (default: OUTPUT less .csv, plus .steps.csv)");
   app.add_option("--vary", varies, "sweep column NAME from FROM to TO by STEP, in exact decimal steps; "
                                    "repeatable, the first --vary outermost")
-      ->type_name("NAME=FROM:TO:STEP");
+      ->type_name("NAME=FROM:TO:STEP")
+      ->allow_extra_args(false);  // one sweep each time: `--vary U=0.1:0.3:0.1 passes.csv` reads the file
   auto* svg = app.add_option("--svg", options.svgDir, "a friction hill per computed pass, and the sweep charts, "
                                                      "as SVG files in DIR (made if it does not exist)")->type_name("DIR");
   auto* html = app.add_option("--html", options.htmlOutput, "one self-contained HTML page of the run: inputs, "

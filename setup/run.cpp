@@ -122,7 +122,9 @@ int runSetup(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : 2;
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help and --version, printed by CLI11
+    std::cerr << "orowan-setup: " << output::printable(e.what()) << "\nRun with --help for the options.\n";
+    return 2;
   }
   if (const std::string clash = clashingOutputs(o); !clash.empty()) {
     std::cerr << "orowan-setup: " << output::printable(clash) << "\n";

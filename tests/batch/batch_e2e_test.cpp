@@ -261,6 +261,35 @@ TEST(BatchE2eTest, CommandLineErrorsNameTheOption) {
   }
 }
 
+// An option that can be given again takes one value each time, so that it
+// may stand before the input file as well as after it.
+TEST(BatchE2eTest, RepeatableOptionsBeforeTheFileLeaveItAlone) {
+  TempDir dir;
+  const std::string input = dir.write("in.csv", "R,H1,H2,Y,SGB,SGF,U,COIL,PASS\n100,2,1.5,20,0,0,0.1,A1,1\n");
+  const std::vector<std::vector<std::string>> optionSets = {
+      {"--vary", "U=0.1:0.3:0.1"},
+      {"--vary=U=0.1:0.3:0.1"},
+      {"--vary", "U=0.1:0.2:0.1", "--vary", "SGF=0:2:1"},
+      {"--keep", "COIL"},
+      {"--keep", "COIL", "--keep", "PASS"},
+      {"--keep=COIL,PASS", "--json"},
+  };
+  for (const auto& options : optionSets) {
+    std::vector<std::string> before = options, after = {input};
+    before.push_back(input);
+    after.insert(after.end(), options.begin(), options.end());
+    const auto first = runTool(before), last = runTool(after);
+    EXPECT_EQ(first.status, 0) << options[0] << ": " << first.err;
+    EXPECT_EQ(first.err, last.err);  // the warnings of columns not kept, if any
+    EXPECT_EQ(first.out, last.out) << options[0];
+    EXPECT_EQ(last.status, 0) << options[0] << ": " << last.err;
+  }
+  // Two sweeps in one --vary are two values: the second is not a sweep.
+  const auto two = runTool({input, "--vary", "U=0.1:0.2:0.1", "SGF=0:2:1"});
+  EXPECT_EQ(two.status, 2);
+  EXPECT_NE(two.err.find("SGF=0:2:1"), std::string::npos) << two.err;
+}
+
 // On a terminal a run of more than a second shows its progress and clears
 // it; a short one shows nothing.
 TEST(BatchE2eTest, ProgressOnATerminalOnlyForLongRuns) {

@@ -144,6 +144,8 @@ class ReadBack(unittest.TestCase):
                              [(c, str(s)) for c in ("A1", "B2") for s in range(1, 6)])
 
 
+USAGE = "Run with --help for the options.\n"  # after a command-line error, as the other tools say
+
 # Each case: the mill file's text (None: the case names its own), the
 # arguments ({m} the mill file, {d} the folder), the status, standard
 # error, and what the result file r.csv holds ("clean": the lines of the
@@ -171,8 +173,9 @@ CASES = [
      "(the HTML page is not written)\n", "clean"),
     ("a page on a full device", GOOD, ["{m}", "-o", "{d}/r.csv", "--html", "/dev/full"], 1,
      "orowan-setup: /dev/full: cannot write: No space left on device (the HTML page is not written)\n", "clean"),
-    ("an unknown option", GOOD, ["{m}", "-o", "{d}/r.csv", "--bogus"], 2, None, None),
-    ("no mill file named", GOOD, ["-o", "{d}/r.csv"], 2, None, None),
+    ("an unknown option", GOOD, ["{m}", "-o", "{d}/r.csv", "--bogus"], 2,
+     "orowan-setup: The following argument was not expected: --bogus\n" + USAGE, None),
+    ("no mill file named", GOOD, ["-o", "{d}/r.csv"], 2, "orowan-setup: MILL is required\n" + USAGE, None),
     ("units that do not exist", GOOD, ["{m}", "-o", "{d}/r.csv", "--units", "kgf"], 2, None, None),
     ("a result file that is the mill file", GOOD, ["{m}", "-o", "{m}"], 2,
      "orowan-setup: -o names the mill file {m}\n", None),
@@ -200,6 +203,7 @@ class ExitStatus(unittest.TestCase):
                     self.assertEqual(said, err.replace("{m}", mill).replace("{d}", d).replace("{line}", str(line)))
                 else:  # one message (CLI11's is two lines: the error, and where help is)
                     self.assertEqual(said.count("\n"), 2 if status == 2 else 1, said)
+                    self.assertTrue(said.startswith("orowan-setup: "), said)
                 self.assertEqual(read(mill).decode(), text)
                 written = os.path.join(d, "r.csv")
                 if clean is None and status == 0:
