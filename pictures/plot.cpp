@@ -347,23 +347,45 @@ double lastLabelOverhang(const Axis& x) {
   return x.labels.empty() ? 0 : textWidth(x.labels.back(), kTickFont) / 2 + 6;
 }
 
-std::vector<std::string> wrapText(const std::string& text, double width, double fontSize) {
-  std::vector<std::string> lines;
+namespace {
+
+std::string joinWords(const std::vector<std::string>& words, std::size_t from, std::size_t to) {
   std::string line;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = std::min(text.find(' ', start), text.size());
-    std::string word = text.substr(start, end - start);
-    std::string longer = line.empty() ? word : line + " " + word;
-    if (!line.empty() && textWidth(longer, fontSize) > width) {
-      lines.push_back(line);
-      line = word;
-    } else {
-      line = longer;
-    }
+  for (std::size_t k = from; k < to; ++k) line += (k == from ? "" : " ") + words[k];
+  return line;
+}
+
+bool endsAnItem(const std::string& word) {
+  return !word.empty() && (word.back() == ',' || word.back() == ';' || word.back() == ':');
+}
+
+}  // namespace
+
+std::vector<std::string> wrapText(const std::string& text, double width, double fontSize) {
+  std::vector<std::string> words;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(' ', start), text.size());
+    words.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  if (!line.empty() || lines.empty()) lines.push_back(line);
+  std::vector<std::string> lines;
+  std::size_t first = 0;  // the current line's first word
+  for (std::size_t next = first + 1; next <= words.size(); ++next) {
+    // Words first..next-1 are the line so far; while too wide, it ends at
+    // the last item's end before its last word, else before that word.
+    while (next - first > 1 && textWidth(joinWords(words, first, next), fontSize) > width) {
+      std::size_t cut = next - 1;
+      for (std::size_t k = next - 1; k > first; --k) {
+        if (endsAnItem(words[k - 1])) {
+          cut = k;
+          break;
+        }
+      }
+      lines.push_back(joinWords(words, first, cut));
+      first = cut;
+    }
+  }
+  lines.push_back(joinWords(words, first, words.size()));
   return lines;
 }
 

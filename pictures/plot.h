@@ -107,7 +107,11 @@ double widestTickLabel(const Axis& axis);
 // Room right of the plot area for the last x tick label (half its width).
 double lastLabelOverhang(const Axis& x);
 
-// Splits `text` at blanks into lines no wider than `width` at `fontSize`.
+// Splits `text` at blanks into lines no wider than `width` at `fontSize`
+// (a single word wider than that stays whole). A line ends after a comma,
+// semicolon or colon where it has one, so that the items of a list ("Y
+// 245.166 MPa, SGB 0 MPa") stay whole; inside an item only when the item
+// alone is too wide.
 std::vector<std::string> wrapText(const std::string& text, double width, double fontSize);
 
 // Wraps the title and the subtitle (if any) for a picture `width` wide and

@@ -191,3 +191,62 @@ TEST(Chart, LongSubtitlesWrapAboveThePlot) {
 }
 
 }  // namespace
+
+namespace {
+
+// Titles and subtitles wrapped at every width from far too narrow to wide
+// enough: the words come back in order, a line is no wider than asked
+// unless it is a single word, and a line ends inside an item of the list
+// ("Y 245.166 MPa") only when that item alone is wider than the line.
+TEST(Chart, WrappedTitlesKeepEachItemWhole) {
+  const std::vector<std::string> texts = {
+      "No neutral point: R 100 mm, H1 2 → H2 1.5 mm, Y 245.166 MPa, SGB 0 MPa, SGF 98.0665 MPa, U 0.1",
+      "line 2, case 3 of 12: U 0.15, SGB 5; roll radius R 100 mm, drawn over the flattened arc, R′ 104.3 mm",
+      "Rolling force against U, one curve per SGB",
+      "",
+  };
+  for (const std::string& text : texts) {
+    std::vector<std::string> items;  // the list's items, each ending at ", " "; " or ": "
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      if ((text[k] == ',' || text[k] == ';' || text[k] == ':') && k + 1 < text.size() && text[k + 1] == ' ') {
+        items.push_back(text.substr(start, k + 1 - start));
+        start = k + 2;
+      }
+    }
+    items.push_back(text.substr(start));
+    for (double width = 40; width <= 900; width += 7) {
+      const auto lines = pics::wrapText(text, width, pics::kTitleFont);
+      std::string joined;
+      for (const std::string& line : lines) {
+        joined += (joined.empty() ? "" : " ") + line;
+        if (line.find(' ') != std::string::npos) EXPECT_LE(pics::textWidth(line, pics::kTitleFont), width) << line;
+      }
+      ASSERT_EQ(joined, text) << width;
+      // Every line but the last ends at an item's end unless the item it
+      // ends in is too wide for a line of its own.
+      std::size_t at = 0;
+      for (std::size_t l = 0; l + 1 < lines.size(); ++l) {
+        at += lines[l].size();
+        std::size_t end = 0;
+        const std::string* item = nullptr;
+        for (const std::string& candidate : items) {
+          end += candidate.size();
+          if (end >= at) {
+            item = &candidate;
+            break;
+          }
+          ++end;  // the blank after it
+        }
+        ASSERT_NE(item, nullptr);
+        if (end != at) {
+          EXPECT_GT(pics::textWidth(*item, pics::kTitleFont), width)
+              << "width " << width << ": \"" << lines[l] << "\" ends inside \"" << *item << "\"";
+        }
+        ++at;  // the blank between the lines
+      }
+    }
+  }
+}
+
+}  // namespace
