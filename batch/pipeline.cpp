@@ -93,8 +93,8 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
   oneapi::tbb::global_control threads(oneapi::tbb::global_control::max_allowed_parallelism, jobs);
   JobPool pool;
   PassFeed feed(source, sweep, settings.units, settings.solver, settings.fit);
-  long unreadable = 0;
-  long lastReported = -1;  // the line whose problem standard error has (one message a line)
+  LineMessages messages(settings.inputName);
+  std::string messageText;
   auto read = [&](oneapi::tbb::flow_control& control) -> PassJob* {
     PassJob* job = pool.acquire();
     if (feed.next(*job)) return job;
@@ -115,17 +115,9 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
     return job;
   };
   auto write = [&](PassJob* job) {
-    if (!job->warning.empty()) {  // a note, not a problem of the line
-      std::fprintf(settings.messages, "%s:%ld: %s\n", printable(settings.inputName).c_str(), job->sourceLine,
-                   printable(job->warning).c_str());
-    }
-    if (job->reportProblem && job->lineIndex != lastReported) {
-      lastReported = job->lineIndex;
-      ++unreadable;
-      const std::string where = job->position.empty() ? "" : job->position + ": ";
-      std::fprintf(settings.messages, "%s:%ld: %s%s\n", printable(settings.inputName).c_str(), job->sourceLine,
-                   where.c_str(), printable(job->problem).c_str());
-    }
+    messageText.clear();
+    messages.add(*job, messageText);
+    if (!messageText.empty()) std::fputs(messageText.c_str(), settings.messages);
     for (std::size_t w = 0; w < writers.size(); ++w) writers[w]->write(*job, job->texts[w]);
     progress.passDone();
     pool.release(job);
@@ -135,7 +127,7 @@ long runPasses(PassSource& source, const Sweep& sweep, const RunSettings& settin
       jobs * 4, oneapi::tbb::make_filter<void, PassJob*>(filter_mode::serial_in_order, read) &
                     oneapi::tbb::make_filter<PassJob*, PassJob*>(filter_mode::parallel, solve) &
                     oneapi::tbb::make_filter<PassJob*, void>(filter_mode::serial_in_order, write));
-  return unreadable;
+  return messages.unreadable();
 }
 
 long countPasses(PassSource& source, const Sweep& sweep) {

@@ -9,6 +9,7 @@
 #include "console/limits.h"
 #include "console/value_text.h"
 #include "batch/hot_request.h"
+#include "batch/output_file.h"
 #include "passes/solve.h"
 
 namespace orowan::batch {
@@ -280,6 +281,17 @@ void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units
   schedule.setStrain(caseIndex, job.request.strainKnown, strainOut);
   if (!job.readable) return;
   fillRequest(job, tabled);
+}
+
+LineMessages::LineMessages(std::string_view inputName) : inputName_(printable(inputName)) {}
+
+void LineMessages::add(const PassJob& job, std::string& out) {
+  const std::string head = inputName_ + ":" + std::to_string(job.sourceLine) + ": ";
+  if (!job.warning.empty()) out += head + printable(job.warning) + "\n";  // a note, not a problem of the line
+  if (!job.reportProblem || job.lineIndex == lastReported_) return;
+  lastReported_ = job.lineIndex;
+  ++unreadable_;
+  out += head + (job.position.empty() ? "" : job.position + ": ") + printable(job.problem) + "\n";
 }
 
 }  // namespace orowan::batch

@@ -5,6 +5,8 @@
 // conversion.
 #pragma once
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/input.h"
@@ -58,5 +60,22 @@ class Schedule {
 // `readable` tells whether the pass can be solved, `problem` why not.
 void prepareJob(const InputLine& line, const Sweep& sweep, long caseIndex, Units units,
                 Schedule& schedule, PassJob& job);
+
+// The lines the jobs of a run add to its messages, in input order, each
+// "<input>:<line>: <text>\n": the note a line brought up first (unknown
+// columns), and a line's problem once a line (a JSON element that shares
+// its line with others named by its place). The tool and the web page
+// word them alike through this.
+class LineMessages {
+ public:
+  explicit LineMessages(std::string_view inputName);
+  void add(const PassJob& job, std::string& out);  // appends the job's lines
+  long unreadable() const { return unreadable_; }  // lines whose problem was reported
+
+ private:
+  std::string inputName_;   // printable
+  long lastReported_ = -1;  // the line whose problem was reported last
+  long unreadable_ = 0;
+};
 
 }  // namespace orowan::batch

@@ -66,23 +66,19 @@ long solveAll(PassSource& source, const Sweep& sweep, const RunRequest& request,
   InputLine line;
   auto job = std::make_unique<PassJob>();  // 60 KB: not on the stack
   std::string text;
-  long unreadable = 0, lastReported = -1;
+  LineMessages lineMessages(kInputName);
   while (source.next(line)) {
     for (long c = 0; c < cases; ++c) {
       prepareJob(line, sweep, c, units, schedule, *job);
       solveJob(*job, solver);
       text.clear();
       writer.render(*job, text);
-      if (job->reportProblem && job->lineIndex != lastReported) {
-        lastReported = job->lineIndex;
-        ++unreadable;
-        addMessage(messages, job->line, job->problem);
-      }
+      lineMessages.add(*job, messages);
       writer.write(*job, text);
     }
     schedule.lineDone();
   }
-  return unreadable;
+  return lineMessages.unreadable();
 }
 
 }  // namespace
@@ -96,12 +92,14 @@ RunResult runPasses(const RunRequest& request) {
     }
     ByteSource bytes(request.input);
     std::unique_ptr<PassSource> source = openSource(bytes, sweep);
+    for (const SourceProblem& warning : source->headerWarnings())
+      addMessage(result.messages, warning.line, warning.text);
     for (const SourceProblem& problem : source->headerProblems())
       addMessage(result.messages, problem.line, problem.text);
     long unreadable = 0;
     {
       OutputFile results(&result.output, kInputName);
-      const Layout layout{!sweep.empty(), request.si ? Units::si : Units::report, request.converged};
+      const Layout layout{!sweep.empty(), request.si ? Units::si : Units::report, request.converged, {}, false};
       std::unique_ptr<ResultWriter> writer = request.json ? makeJsonWriter(results, layout, request.steps)
                                                           : makeCsvResultWriter(results, layout);
       writer->begin();

@@ -24,6 +24,7 @@ with the reason: it never passes silently.
 python3 page_test.py --page orowan.html --batch orowan-batch --console orowan --shots DIR"""
 import argparse
 import base64
+import hashlib
 import json
 import math
 import os
@@ -166,6 +167,55 @@ class PageTest(unittest.TestCase):
         statuses = {t["status"] for t in tool}
         self.assertLessEqual({"ok", "no neutral point", "no flattened radius", "error"}, statuses)
         print(f"{len(page)} passes equal orowan-batch --json; statuses {sorted(statuses)}", flush=True)
+
+    def test_every_step_of_generated_passes_equals_the_batch_tool(self):
+        # The module's math functions are not the native build's: every step
+        # of both marches, as the whole JSON text, the tool's bytes. Compared
+        # by SHA-256 per chunk, so that tens of megabytes stay in the page.
+        objects = web_passes.passes(3000, 20261210)
+        chunks = [objects[k:k + 250] for k in range(0, len(objects), 250)]
+        digest = """
+            const [text, done] = [arguments[0], arguments[arguments.length - 1]];
+            const result = window.orowan.run(text, {steps: true});
+            crypto.subtle.digest("SHA-256", new TextEncoder().encode(result.output)).then(d => done({
+                sha: [...new Uint8Array(d)].map(b => b.toString(16).padStart(2, "0")).join(""),
+                size: result.output.length, messages: result.messages, status: result.status}));"""
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "page")
+            for number, chunk in enumerate(chunks):
+                text = json.dumps(chunk)
+                with open(path, "w") as f:
+                    f.write(text)
+                tool = subprocess.run([ARGS.batch, path, "--json", "--steps"], capture_output=True)
+                page = self.browser.execute_async_script(digest, text)
+                with self.subTest(chunk=number):
+                    self.assertEqual(page["sha"], hashlib.sha256(tool.stdout).hexdigest())
+                    self.assertEqual(page["messages"], tool.stderr.decode().replace(path, "page"))
+                    self.assertEqual(page["status"], tool.returncode)
+                    self.assertGreater(page["size"], 1000 * len(chunk))
+
+    def test_messages_equal_the_batch_tools(self):
+        ok = {k: json.loads(v) for k, v in EXAMPLE.items()}
+        cases = [  # the input text: each gives the tool's messages, status and output
+            json.dumps([ok, dict(ok, R=0)]),                          # elements sharing a line
+            json.dumps([ok, dict(ok, COIL="A1"), dict(ok, COIL="A2")]),  # an unknown key, noted once
+            "[\n" + json.dumps(ok) + ",\n" + json.dumps(dict(ok, U="x")) + "\n]",  # a bad value on its own line
+            "[" + json.dumps(ok) + ", {\"R\": 100, \"R\": 120}]",     # a key twice
+            "[" + json.dumps(ok) + ", 7]",                            # not an object
+            "[" + json.dumps(ok),                                     # the array not closed
+        ]
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "page")
+            for text in cases:
+                with self.subTest(text=text):
+                    with open(path, "w") as f:
+                        f.write(text)
+                    tool = subprocess.run([ARGS.batch, path, "--json"], capture_output=True, text=True)
+                    page = self.browser.execute_script("return window.orowan.run(arguments[0]);", text)
+                    self.assertNotEqual(tool.stderr, "")
+                    self.assertEqual(page["messages"], tool.stderr.replace(path, "page"))
+                    self.assertEqual(page["status"], tool.returncode)
+                    self.assertEqual(page["output"], tool.stdout)
 
     def test_single_objects_and_options_equal_the_batch_tool(self):
         cases = [  # (object, solve options, the tool's options)
