@@ -435,6 +435,62 @@ class PageTest(unittest.TestCase):
             chooser.select_by_value("ROLLING_FORCE")
             time.sleep(0.3)
 
+    def shown_pass(self):
+        """The form's fields, units and solver, and the full rolling force."""
+        return self.browser.execute_script("""
+            const f = document.forms.pass.elements, names = [...document.querySelectorAll('#pass [name]')]
+              .map(e => e.name).filter(n => n !== 'units' && n !== 'solver');
+            const force = document.querySelector('[data-column="ROLLING_FORCE"][data-precision="full"]');
+            return {fields: Object.fromEntries(names.map(n => [n, f[n].value])), units: f.units.value,
+                    solver: f.solver.value, force: force ? force.textContent : null,
+                    count: document.querySelectorAll('[name="R"]').length};""")
+
+    def open_page(self, url):
+        self.browser.get(url)
+        self.browser.execute_async_script(
+            "const done = arguments[arguments.length - 1]; window.orowan.ready.then(() => done(1));")
+        time.sleep(0.4)
+
+    def test_the_pass_travels_in_the_address_and_in_a_saved_copy(self):
+        from selenium.webdriver.support.select import Select
+        from selenium.webdriver.common.by import By
+        page = "file://" + os.path.abspath(ARGS.page)
+        typed = dict(EXAMPLE, R="120", U="0.15", SGF="2")
+        cases = [  # (typed fields, the flow curve, units, solver)
+            (typed, {}, "report", "console"),
+            (dict(typed, Y=""), {"CURVE": "swift", "K": "600", "N": "0.2", "EPS0": "0.01"}, "si", "console"),
+            (typed, {}, "report", "converged"),
+        ]
+        self.allow_downloads()
+        try:
+            for fields, curve, units, solver in cases:
+                with self.subTest(curve=curve, units=units, solver=solver):
+                    self.open_page(page)
+                    self.type_pass(fields)
+                    if curve:
+                        self.set_more(curve)
+                    for list_id, choice in (("units", units), ("solver", solver)):
+                        Select(self.browser.find_element(By.ID, list_id)).select_by_value(choice)
+                    time.sleep(0.4)
+                    shown = self.shown_pass()
+                    self.assertIsNotNone(shown["force"], self.browser.find_element(By.ID, "message").text)
+                    address = self.browser.current_url
+                    self.assertIn("R=120", address)
+                    # The address opens the page on the same pass, in another tab's place.
+                    self.browser.get("about:blank")
+                    self.open_page(address)
+                    self.assertEqual(self.shown_pass(), shown)
+                    # The saved copy, opened from its file, shows it too and works.
+                    self.click("save-page")
+                    saved = os.path.join(self.downloads, "page-copy.html")
+                    with open(saved, "wb") as f:
+                        f.write(self.downloaded("orowan.html"))
+                    self.open_page("file://" + saved)
+                    self.assertEqual(self.shown_pass(), shown)
+                    self.assertEqual(self.browser.execute_script("return location.hash;"), "#" + address.split("#")[1])
+        finally:
+            self.open_page(page)
+
     def set_more(self, values):
         """Types the flow curve's fields with their section open, then
         closes it again."""

@@ -4,6 +4,10 @@
 "use strict";
 
 (function () {
+  // The page as it came, before this script builds anything into it: what
+  // "Save the page with this pass" writes, with the pass added.
+  const PRISTINE = "<!DOCTYPE html>\n" + document.documentElement.outerHTML;
+
   // ---- window.orowan: the module's two calls
 
   let module = null;
@@ -386,6 +390,7 @@
     if ($("report-details").open) showReport();
     showSchedule();
     showSweep();
+    showPassInAddress();
   }
 
   function showReport() {
@@ -443,6 +448,60 @@
   }
   function csvOf(input, extra = {}) { return run(input, options(Object.assign({ json: false }, extra))).output; }
 
+  // ---- the pass in the address, and in a saved copy of the page
+
+  // The form as "R=100&H1=2&…": its fields that are not empty, the units
+  // and the solver when they are not the defaults.
+  function passQuery() {
+    const query = new URLSearchParams();
+    for (const [name] of MAIN.concat(MORE)) {
+      const value = document.forms.pass.elements[name].value.trim();
+      if (value !== "") query.set(name, value);
+    }
+    if ($("units").value !== "report") query.set("units", $("units").value);
+    if ($("solver").value !== "console") query.set("solver", $("solver").value);
+    return query.toString();
+  }
+
+  // Fills the form from such a text; a list keeps its choice unless the
+  // text names one of its own. The further fields open when one is set.
+  function applyQuery(text) {
+    const query = new URLSearchParams(text);
+    for (const [name] of MAIN.concat(MORE)) {
+      const field = document.forms.pass.elements[name];
+      const value = query.get(name) ?? "";
+      if (field.tagName !== "SELECT" || [...field.options].some((o) => o.value === value)) field.value = value;
+    }
+    for (const id of ["units", "solver"]) {
+      if ([...$(id).options].some((o) => o.value === query.get(id))) $(id).value = query.get(id);
+    }
+    $("more").open = MORE.some(([name]) => document.forms.pass.elements[name].value !== "");
+  }
+
+  // The address's fragment follows the form, so that the address (a file's
+  // too) opens the page on this pass; a saved copy carries it in its root
+  // element. The fragment wins over the copy's pass, which wins over the
+  // example.
+  let shownFragment = "";
+  function showPassInAddress() {
+    shownFragment = "#" + passQuery();
+    if (location.hash !== shownFragment) location.replace(shownFragment);
+  }
+  // A fragment typed or pasted into the address (not the page's own).
+  function onFragmentChanged(recomputeLater) {
+    if (location.hash === shownFragment || location.hash.length <= 1) return;
+    applyQuery(location.hash.slice(1));
+    showUnits();
+    recomputeLater();
+  }
+  function startingPass() {
+    return location.hash.length > 1 ? location.hash.slice(1) : document.documentElement.dataset.pass;
+  }
+  function pageWithPass() {
+    const attribute = passQuery().replace(/&/g, "&amp;").replace(/"/g, "&quot;");
+    return PRISTINE.replace(/<html[^>]*>/, `<html lang="en" data-pass="${attribute}">`);
+  }
+
   // ---- printing
 
   // The console's report is printed with the pass (worked out now if it was
@@ -468,7 +527,9 @@
     hillHint = $("hill-values").textContent;
     buildFields($("fields"), MAIN);
     buildFields($("more-fields"), MORE);
-    for (const [name, value] of Object.entries(EXAMPLE)) document.forms.pass.elements[name].value = value;
+    const starting = startingPass();
+    if (starting) applyQuery(starting);
+    else for (const [name, value] of Object.entries(EXAMPLE)) document.forms.pass.elements[name].value = value;
     showUnits();
     for (const name of SWEEPABLE) $("sweep-column").add(new Option(name, name));
     for (const [name] of SUMMARY) $("sweep-result").add(new Option(name, name, name === "ROLLING_FORCE", name === "ROLLING_FORCE"));
@@ -484,6 +545,7 @@
       $(id).addEventListener("change", later);
     }
     $("report-details").addEventListener("toggle", () => { if ($("report-details").open) showReport(); });
+    window.addEventListener("hashchange", () => onFragmentChanged(later));
     window.addEventListener("beforeprint", beforePrint);
     window.addEventListener("afterprint", afterPrint);
     $("add-pass").addEventListener("click", () => {
@@ -500,6 +562,7 @@
       if (svg) download("friction-hill.svg", "image/svg+xml", '<?xml version="1.0" encoding="UTF-8"?>\n' + svg.outerHTML);
     });
     $("download-csv").addEventListener("click", () => download("pass.csv", "text/csv", csvOf([lastPass])));
+    $("save-page").addEventListener("click", () => download("orowan.html", "text/html", pageWithPass()));
     $("download-schedule").addEventListener("click", () => download("schedule.csv", "text/csv", csvOf(schedule)));
     $("download-sweep").addEventListener("click", () => download("sweep.csv", "text/csv", csvOf([lastPass], { vary: sweepVary() })));
     ready.then(() => {
