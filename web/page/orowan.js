@@ -450,6 +450,11 @@
 
   // ---- the pass in the address, and in a saved copy of the page
 
+  // Whether a field of the flow curve, flattening or roll speed is set.
+  function furtherFieldSet() {
+    return MORE.some(([name]) => document.forms.pass.elements[name].value.trim() !== "");
+  }
+
   // The form as "R=100&H1=2&…": its fields that are not empty, the units
   // and the solver when they are not the defaults.
   function passQuery() {
@@ -475,7 +480,7 @@
     for (const id of ["units", "solver"]) {
       if ([...$(id).options].some((o) => o.value === query.get(id))) $(id).value = query.get(id);
     }
-    $("more").open = MORE.some(([name]) => document.forms.pass.elements[name].value !== "");
+    $("more").open = furtherFieldSet();
   }
 
   // The address's fragment follows the form, so that the address (a file's
@@ -511,7 +516,7 @@
   function beforePrint() {
     if (openBeforePrint) return;
     openBeforePrint = [$("more").open, $("report-details").open];
-    $("more").open = MORE.some(([name]) => document.forms.pass.elements[name].value.trim() !== "");
+    $("more").open = furtherFieldSet();
     $("report-details").open = true;
     showReport();
   }
