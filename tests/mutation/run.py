@@ -2,6 +2,7 @@
 """Mutation check: do the tests notice realistic faults?
 
   run.py [--list FILE] [--only ID[,ID...]] [--jobs N] [--keep DIR]
+  run.py --check-list [--list FILE]
 
 Copies the project's tracked files (as they are in the working tree) to a
 scratch folder, builds them once and runs the test suite there (without
@@ -18,7 +19,10 @@ whole suite. A mutant is killed when the build succeeds and a test fails
 observable; the list says why) is not run. The check fails when a
 non-equivalent mutant survives, when a mutant's text is not found (the
 code moved on: update the list), or when a mutant does not compile (a
-mutant must model a mistake that compiles).
+mutant must model a mistake that compiles). Before anything is built,
+every mutant's text is looked for in the working tree, so that a list the
+code has moved away from fails in a second, not after the baseline; the
+test suite runs that look alone (--check-list) as the test mutation_list.
 """
 import argparse
 import os
@@ -45,6 +49,22 @@ def load_mutants(path):
             if key not in m:
                 sys.exit(f"mutant {m.get('id', '?')}: no '{key}'")
     return mutants
+
+
+def misplaced(mutants, top):
+    """The mutants whose text does not stand exactly once in their file
+    (or whose file is gone), each as 'id: file: why'."""
+    problems = []
+    for m in mutants:
+        path = os.path.join(top, m["file"])
+        if not os.path.isfile(path):
+            problems.append(f"{m['id']}: {m['file']}: no such file")
+            continue
+        with open(path, encoding="utf-8") as f:
+            count = f.read().count(m["from"])
+        if count != 1:
+            problems.append(f"{m['id']}: {m['file']}: its text stands there {count} times, not once")
+    return problems
 
 
 def copy_tree(destination):
@@ -84,7 +104,7 @@ def tests_pass(build, jobs, first=None):
     expected to notice the mutant), then the unit tests (they fail fast),
     then everything else. Returns whether all passed, the log, and the
     first failing test's name."""
-    selections = [["-L", "unit"], ["-LE", "unit|compilers"]]
+    selections = [["-L", "unit"], ["-LE", "unit|compilers|mutation"]]
     if first:
         selections.insert(0, ["-R", first])
     for selection in selections:
@@ -146,11 +166,22 @@ def main():
     parser.add_argument("--only", help="comma-separated mutant ids")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--keep", help="scratch folder to use and keep")
+    parser.add_argument("--check-list", action="store_true",
+                        help="only check that every mutant's text stands once in its file")
     args = parser.parse_args()
     mutants = load_mutants(args.list)
     if args.only:
         wanted = set(args.only.split(","))
+        unknown = wanted - {m["id"] for m in mutants}
+        if unknown:
+            sys.exit(f"no such mutant: {', '.join(sorted(unknown))}")
         mutants = [m for m in mutants if m["id"] in wanted]
+    problems = misplaced(mutants, TOP)
+    for problem in problems:
+        print(f"not found: {problem}")
+    if problems or args.check_list:
+        print(f"{len(mutants)} mutants, {len(problems)} not found in the working tree")
+        return 1 if problems else 0
     scratch = args.keep or tempfile.mkdtemp(prefix="orowan-mutation-")
     source, build = os.path.join(scratch, "src"), os.path.join(scratch, "build")
     started = time.monotonic()
