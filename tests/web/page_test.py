@@ -293,10 +293,13 @@ class PageTest(unittest.TestCase):
         return self.browser.execute_script(
             "const e = document.activeElement; return e.id || e.getAttribute('name') || e.tagName;")
 
-    def keys(self, *keys):
+    def keys(self, *keys, settle=0.3):
+        """Presses `keys`, then waits `settle` seconds for the page to
+        recompute. Focus moves as the key is dispatched: a Tab needs no
+        wait."""
         from selenium.webdriver.common.action_chains import ActionChains
         ActionChains(self.browser).send_keys(*keys).perform()
-        time.sleep(0.3)
+        time.sleep(settle)
 
     def retype(self, text):
         """Replaces the focused field's text by `text`, as a user does."""
@@ -310,7 +313,7 @@ class PageTest(unittest.TestCase):
         for _ in range(limit):
             if self.focused() == target:
                 return
-            self.keys(Keys.TAB)
+            self.keys(Keys.TAB, settle=0)
         self.fail(f"Tab never reached {target}")
 
     def shown_step(self):
@@ -339,11 +342,11 @@ class PageTest(unittest.TestCase):
         # end (the body), then once round.
         reached = []
         for _ in range(80):
-            self.keys(Keys.TAB)
+            self.keys(Keys.TAB, settle=0)
             if self.focused() == "BODY":
                 break
         for _ in range(80):
-            self.keys(Keys.TAB)
+            self.keys(Keys.TAB, settle=0)
             if self.focused() in reached or self.focused() == "BODY":
                 break
             reached.append(self.focused())
